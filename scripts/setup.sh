@@ -12,10 +12,15 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 for p in cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 \
-         mingw-w64-i686-dev googletest xvfb xauth locales x11-utils clang-format python3 zip; do
+         g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+         mingw-w64-i686-dev mingw-w64-x86-64-dev googletest xvfb xauth locales x11-utils \
+         fonts-ipafont-gothic clang-format python3 zip procps; do
   have_pkg "$p" || need+=("$p")
 done
+# wine32 runs the 32-bit program where the kernel allows 32-bit processes;
+# wine64 runs the 64-bit build of the same sources everywhere else.
 have_pkg wine32:i386 || need+=(wine32:i386)
+have_pkg wine64 || need+=(wine64)
 have_pkg wine || need+=(wine)
 
 if ((${#need[@]})); then

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "../framework/App.h"
+
+class CMainApp : public CWinApp {
+  public:
+    CMainApp() = default;
+    ~CMainApp() override = default;
+
+    BOOL InitInstance() override;
+
+  protected:
+    DECLARE_MESSAGE_MAP()
+};
+
+// Start-up's loading phase (the folder argument aside): finds vrkcfg.ini
+// beside the executable and fills the settings model, writing a default for
+// each key that holds no value. Returns the texts of the four options as read
+// or defaulted, for the write-back.
+struct OptionTexts {
+    CString help, iconCopy, tipDelete, toumeido;
+};
+OptionTexts LoadSettings(const CString& exePath, int osVersion);
+
+// Writes all 21 keys back, in the order a new file has them.
+void SaveSettings(const OptionTexts& options);

@@ -1,0 +1,55 @@
+// Modal dialogs from templates, with data exchange between controls and
+// members.
+#pragma once
+
+#include "Wnd.h"
+
+class CDataExchange {
+  public:
+    CDataExchange(CWnd* dialog, bool saveAndValidate)
+        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+
+    // Selects a failed control's text and gives it the focus; the exchange
+    // stops there.
+    void Fail();
+    HWND PrepareCtrl(int id);
+
+    CWnd* m_pDlgWnd;
+    bool m_bSaveAndValidate;
+    bool m_bFailed = false;
+    HWND m_hWndLastControl = nullptr;
+};
+
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+void DDX_Text(CDataExchange* pDX, int id, CString& value);
+// Limits in bytes of the system code page, as the edit control counts them.
+void DDV_MaxChars(CDataExchange* pDX, const CString& value, int maxChars);
+
+class CDialog : public CWnd {
+  public:
+    CDialog(UINT templateId, CWnd* pParentWnd = nullptr);
+
+    INT_PTR DoModal();
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    void EndDialog(int result) { ::EndDialog(m_hWnd, result); }
+
+  protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+
+    // The dialog's own message handling; false lets the platform's dialog
+    // manager handle the message.
+    virtual bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+
+  private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+// The window that owns a new dialog or message box when none is named: the
+// application's main window, as the framework does.
+HWND AfxGetSafeOwner(CWnd* parent);

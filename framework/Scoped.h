@@ -1,0 +1,98 @@
+// Small owners for Win32 handles: each releases its handle exactly once.
+#pragma once
+
+#include <windows.h>
+
+template <class Handle, class Traits> class ScopedHandle {
+  public:
+    explicit ScopedHandle(Handle handle = Traits::Invalid()) : m_handle(handle) {}
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ~ScopedHandle() { Reset(); }
+
+    Handle Get() const { return m_handle; }
+    operator Handle() const { return m_handle; }
+    bool IsValid() const { return m_handle != Traits::Invalid(); }
+    Handle Release() {
+        Handle handle = m_handle;
+        m_handle = Traits::Invalid();
+        return handle;
+    }
+    void Reset(Handle handle = Traits::Invalid()) {
+        if (m_handle != Traits::Invalid())
+            Traits::Close(m_handle);
+        m_handle = handle;
+    }
+
+  private:
+    Handle m_handle;
+};
+
+struct IconTraits {
+    static HICON Invalid() { return nullptr; }
+    static void Close(HICON h) { DestroyIcon(h); }
+};
+struct GdiTraits {
+    static HGDIOBJ Invalid() { return nullptr; }
+    static void Close(HGDIOBJ h) { DeleteObject(h); }
+};
+struct KernelTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct LocalTraits {
+    static HLOCAL Invalid() { return nullptr; }
+    static void Close(HLOCAL h) { LocalFree(h); }
+};
+
+using ScopedIcon = ScopedHandle<HICON, IconTraits>;
+using ScopedGdiObject = ScopedHandle<HGDIOBJ, GdiTraits>;
+using ScopedKernelHandle = ScopedHandle<HANDLE, KernelTraits>;
+using ScopedLocalMemory = ScopedHandle<HLOCAL, LocalTraits>;
+
+// A device context from GetDC, given back to its window.
+class ScopedGetDC {
+  public:
+    explicit ScopedGetDC(HWND window) : m_window(window), m_dc(GetDC(window)) {}
+    ScopedGetDC(const ScopedGetDC&) = delete;
+    ScopedGetDC& operator=(const ScopedGetDC&) = delete;
+    ~ScopedGetDC() {
+        if (m_dc)
+            ReleaseDC(m_window, m_dc);
+    }
+    operator HDC() const { return m_dc; }
+
+  private:
+    HWND m_window;
+    HDC m_dc;
+};
+
+// An object selected into a DC, with the previous one put back.
+class ScopedSelectObject {
+  public:
+    ScopedSelectObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
+    ScopedSelectObject(const ScopedSelectObject&) = delete;
+    ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+    ~ScopedSelectObject() {
+        if (m_previous && m_previous != HGDI_ERROR)
+            SelectObject(m_dc, m_previous);
+    }
+
+  private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
+class ScopedPaint {
+  public:
+    explicit ScopedPaint(HWND window) : m_window(window) { m_dc = BeginPaint(window, &m_paint); }
+    ScopedPaint(const ScopedPaint&) = delete;
+    ScopedPaint& operator=(const ScopedPaint&) = delete;
+    ~ScopedPaint() { EndPaint(m_window, &m_paint); }
+    operator HDC() const { return m_dc; }
+
+  private:
+    HWND m_window;
+    PAINTSTRUCT m_paint;
+    HDC m_dc;
+};

@@ -1,0 +1,47 @@
+// The chooser popup: a context-menu-like list of the folder's choices.
+#pragma once
+
+#include "../framework/Dialog.h"
+
+class CSelectDlg : public CDialog {
+  public:
+    explicit CSelectDlg(CWnd* pParent);
+    ~CSelectDlg() override;
+
+  protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    void OnCancelItem();
+
+    DECLARE_MESSAGE_MAP()
+
+    COLORREF m_clrHighlightText = 0;
+    COLORREF m_clrHighlight = 0;
+    COLORREF m_clrMenuText = 0;
+    COLORREF m_clrMenu = 0;
+    CWnd* m_pHoverWnd = nullptr;
+
+    CStatic m_ctlCancelItem;    // 1026
+    CStatic m_ctlSettings;      // 1025
+    CStatic m_ctlIconOther;     // 1024
+    CStatic m_ctlIconSlot7;     // 1023
+    CStatic m_ctlIconSlot6;     // 1022
+    CStatic m_ctlIconSlot5;     // 1021
+    CStatic m_ctlIconSlot4;     // 1020
+    CStatic m_ctlIconSlot3;     // 1019
+    CStatic m_ctlIconSlot2;     // 1018
+    CStatic m_ctlIconSlot1;     // 1017
+    CStatic m_ctlIconStandard;  // 1016
+    CStatic m_ctlOther;         // 1013
+    CStatic m_ctlSlot7;         // 1012
+    CStatic m_ctlSlot6;         // 1011
+    CStatic m_ctlSlot5;         // 1010
+    CStatic m_ctlSlot4;         // 1009
+    CStatic m_ctlSlot3;         // 1008
+    CStatic m_ctlSlot2;         // 1007
+    CStatic m_ctlSlot1;         // 1006
+    CStatic m_ctlStandard;      // 1003
+
+    HICON m_hIcon;
+};
