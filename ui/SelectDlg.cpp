@@ -4,7 +4,21 @@
 #include "../res/resource.h"
 
 BEGIN_MESSAGE_MAP(CSelectDlg, CDialog)
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_WM_SETCURSOR()
+ON_WM_CTLCOLOR()
+ON_STN_CLICKED(IDC_SLOT1, OnSlot1)
+ON_STN_CLICKED(IDC_SLOT2, OnSlot2)
+ON_STN_CLICKED(IDC_SLOT3, OnSlot3)
+ON_STN_CLICKED(IDC_SLOT4, OnSlot4)
+ON_STN_CLICKED(IDC_SLOT5, OnSlot5)
+ON_STN_CLICKED(IDC_SLOT6, OnSlot6)
+ON_STN_CLICKED(IDC_SLOT7, OnSlot7)
+ON_STN_CLICKED(IDC_STANDARD, OnStandard)
 ON_STN_CLICKED(IDC_CANCEL_ITEM, OnCancelItem)
+ON_STN_CLICKED(IDC_SETTINGS, OnSettings)
+ON_STN_CLICKED(IDC_OTHER, OnOther)
 END_MESSAGE_MAP()
 
 CSelectDlg::CSelectDlg(CWnd* pParent) : CDialog(IDD_SELECT, pParent) {
@@ -48,3 +62,20 @@ void CSelectDlg::OnCancelItem() {
     Default();
     CDialog::OnCancel();
 }
+
+// Still to come: the rows' icons and hover highlight, and the apply handlers.
+void CSelectDlg::OnPaint() { Default(); }
+
+HCURSOR CSelectDlg::OnQueryDragIcon() { return (HCURSOR)m_hIcon; }
+
+BOOL CSelectDlg::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
+    return CDialog::OnSetCursor(pWnd, nHitTest, message);
+}
+
+HBRUSH CSelectDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+    return CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+}
+
+void CSelectDlg::OnStandard() {}
+
+void CSelectDlg::ApplySlot(int) {}

@@ -8,11 +8,32 @@ class CSelectDlg : public CDialog {
     explicit CSelectDlg(CWnd* pParent);
     ~CSelectDlg() override;
 
+    // The folder operations; they use no state of the dialog.
+    static BOOL IconChange(CString iconPath, int iconIndex, CString folderPath, int tipFlag,
+                           CString description);
+    static CString ReadInfoTip(CString folderPath);
+
   protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
 
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    void OnSlot1() { ApplySlot(1); }
+    void OnSlot2() { ApplySlot(2); }
+    void OnSlot3() { ApplySlot(3); }
+    void OnSlot4() { ApplySlot(4); }
+    void OnSlot5() { ApplySlot(5); }
+    void OnSlot6() { ApplySlot(6); }
+    void OnSlot7() { ApplySlot(7); }
+    void OnStandard();
     void OnCancelItem();
+    void OnSettings();
+    void OnOther();
+
+    void ApplySlot(int slot);
 
     DECLARE_MESSAGE_MAP()
 
@@ -22,26 +43,26 @@ class CSelectDlg : public CDialog {
     COLORREF m_clrMenu = 0;
     CWnd* m_pHoverWnd = nullptr;
 
-    CStatic m_ctlCancelItem;    // 1026
-    CStatic m_ctlSettings;      // 1025
-    CStatic m_ctlIconOther;     // 1024
-    CStatic m_ctlIconSlot7;     // 1023
-    CStatic m_ctlIconSlot6;     // 1022
-    CStatic m_ctlIconSlot5;     // 1021
-    CStatic m_ctlIconSlot4;     // 1020
-    CStatic m_ctlIconSlot3;     // 1019
-    CStatic m_ctlIconSlot2;     // 1018
-    CStatic m_ctlIconSlot1;     // 1017
-    CStatic m_ctlIconStandard;  // 1016
-    CStatic m_ctlOther;         // 1013
-    CStatic m_ctlSlot7;         // 1012
-    CStatic m_ctlSlot6;         // 1011
-    CStatic m_ctlSlot5;         // 1010
-    CStatic m_ctlSlot4;         // 1009
-    CStatic m_ctlSlot3;         // 1008
-    CStatic m_ctlSlot2;         // 1007
-    CStatic m_ctlSlot1;         // 1006
-    CStatic m_ctlStandard;      // 1003
+    CStatic m_ctlCancelItem;   // 1026
+    CStatic m_ctlSettings;     // 1025
+    CStatic m_ctlIconOther;    // 1024
+    CStatic m_ctlIconSlot7;    // 1023
+    CStatic m_ctlIconSlot6;    // 1022
+    CStatic m_ctlIconSlot5;    // 1021
+    CStatic m_ctlIconSlot4;    // 1020
+    CStatic m_ctlIconSlot3;    // 1019
+    CStatic m_ctlIconSlot2;    // 1018
+    CStatic m_ctlIconSlot1;    // 1017
+    CStatic m_ctlIconStandard; // 1016
+    CStatic m_ctlOther;        // 1013
+    CStatic m_ctlSlot7;        // 1012
+    CStatic m_ctlSlot6;        // 1011
+    CStatic m_ctlSlot5;        // 1010
+    CStatic m_ctlSlot4;        // 1009
+    CStatic m_ctlSlot3;        // 1008
+    CStatic m_ctlSlot2;        // 1007
+    CStatic m_ctlSlot1;        // 1006
+    CStatic m_ctlStandard;     // 1003
 
     HICON m_hIcon;
 };

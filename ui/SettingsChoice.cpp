@@ -1,0 +1,4 @@
+// "設定...": the settings sheet.
+#include "SelectDlg.h"
+
+void CSelectDlg::OnSettings() {}
