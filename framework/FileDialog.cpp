@@ -7,12 +7,15 @@ namespace {
 // character stays.
 CString NulSeparated(const char* filter) {
     CString result(filter);
-    char* bytes = result.GetBuffer(result.GetLength());
-    for (char* at = bytes; *at; at = CharNextA(at)) {
-        if (*at == '|')
-            *at = '\0';
+    int length = result.GetLength();
+    char* bytes = result.GetBuffer(length);
+    for (int i = 0; i < length; ++i) {
+        if (IsDBCSLeadByte((BYTE)bytes[i]))
+            ++i;
+        else if (bytes[i] == '|')
+            bytes[i] = '\0';
     }
-    result.ReleaseBuffer(result.GetLength());
+    result.ReleaseBuffer(length);
     return result;
 }
 } // namespace
