@@ -5,15 +5,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct Item {
-    DWORD id;
-    const char* className;
-    const char* text;
-    short x, y, cx, cy;
-    DWORD style;
-};
-
-void ExpectPage(int templateId, const char* caption, const std::vector<Item>& expected) {
+void ExpectPage(int templateId, const char* caption, const std::vector<ExpectedItem>& expected) {
     DialogTemplate page = LoadDialogTemplate(templateId);
     ASSERT_TRUE(page.found);
     // Child, disabled, captioned, font set: the sheet shows the caption as the tab.
@@ -26,20 +18,7 @@ void ExpectPage(int templateId, const char* caption, const std::vector<Item>& ex
     EXPECT_EQ(caption, page.title);
     EXPECT_EQ(9, page.pointSize);
     EXPECT_EQ("ＭＳ Ｐゴシック", page.typeface);
-    ASSERT_EQ(expected.size(), page.items.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        const TemplateItem& item = page.items[i];
-        SCOPED_TRACE(expected[i].id);
-        EXPECT_EQ(expected[i].id, item.id);
-        EXPECT_EQ(0, _stricmp(expected[i].className, item.className.c_str())) << item.className;
-        EXPECT_EQ(expected[i].text, item.text);
-        EXPECT_EQ(expected[i].style, item.style);
-        EXPECT_EQ(0u, item.exStyle);
-        EXPECT_EQ(expected[i].x, item.x);
-        EXPECT_EQ(expected[i].y, item.y);
-        EXPECT_EQ(expected[i].cx, item.cx);
-        EXPECT_EQ(expected[i].cy, item.cy);
-    }
+    ExpectItems(page, expected);
 }
 
 const DWORD kIcon = 0x50000003;      // SS_ICON
