@@ -24,68 +24,74 @@ std::string Trace(const std::vector<ReceivedMessage>& received, HWND window) {
     return trace;
 }
 
+// Folder windows of every kind, the desktop, and look-alikes.
 struct Scene {
+    HWND Add(const char* name, HWND window) {
+        named.push_back({name, window});
+        return window;
+    }
+    HWND Top(const char* name, const char* className, const char* title, bool visible) {
+        return Add(name, shell.Top(className, title, visible));
+    }
+    HWND Child(const char* name, HWND parent, const char* className) {
+        return Add(name, shell.Child(parent, className));
+    }
+
+    // "name=trace" of every window that received something, in creation order.
+    std::string Summary(const std::vector<ReceivedMessage>& received) const {
+        std::string summary;
+        for (const auto& [name, window] : named) {
+            std::string trace = Trace(received, window);
+            if (!trace.empty())
+                summary += (summary.empty() ? "" : " ") + name + "=" + trace;
+        }
+        return summary;
+    }
+
     ShellWindows shell;
-    HWND cabinet = shell.Top("CabinetWClass", "C:\\elsewhere", true);
-    HWND cabinetView = shell.Child(cabinet, "SHELLDLL_DefView");
-    HWND cabinetList = shell.Child(cabinetView, "SysListView32"); // a grandchild
-    HWND cabinetSecondList = shell.Child(cabinet, "SysListView32");
-    HWND hiddenCabinet = shell.Top("CabinetWClass", "hidden", false);
-    HWND hiddenCabinetList = shell.Child(hiddenCabinet, "SysListView32");
-    HWND untitledCabinet = shell.Top("CabinetWClass", "", true);
-    HWND untitledCabinetList = shell.Child(untitledCabinet, "SysListView32");
-    HWND bareCabinet = shell.Top("CabinetWClass", "no list", true);
-    HWND bareCabinetChild = shell.Child(bareCabinet, "Other");
-    HWND explorer = shell.Top("ExploreWClass", "two panes", true);
-    HWND explorerList = shell.Child(explorer, "SysListView32");
-    HWND desktop = shell.Top("Progman", "Program Manager", true);
-    HWND desktopList = shell.Child(shell.Child(desktop, "SHELLDLL_DefView"), "SysListView32");
-    HWND loneList = shell.Top("SysListView32", "a list", true);
-    HWND otherCase = shell.Top("cabinetwclass", "other case", true);
-    HWND otherCaseList = shell.Child(otherCase, "SysListView32");
-    HWND other = shell.Top("Other", "other", true);
-    HWND otherList = shell.Child(other, "SysListView32");
+    std::vector<std::pair<std::string, HWND>> named;
+
+    HWND cabinet = Top("cabinet", "CabinetWClass", "C:\\elsewhere", true);
+    HWND cabinetView = Child("cabinetView", cabinet, "SHELLDLL_DefView");
+    HWND cabinetList = Child("cabinetList", cabinetView, "SysListView32"); // a grandchild
+    HWND cabinetSecondList = Child("cabinetSecondList", cabinet, "SysListView32");
+    HWND hidden = Top("hidden", "CabinetWClass", "hidden", false);
+    HWND hiddenList = Child("hiddenList", hidden, "SysListView32");
+    HWND untitled = Top("untitled", "CabinetWClass", "", true);
+    HWND untitledList = Child("untitledList", untitled, "SysListView32");
+    HWND bare = Top("bare", "CabinetWClass", "no list view", true);
+    HWND bareChild = Child("bareChild", bare, "Other");
+    HWND explorer = Top("explorer", "ExploreWClass", "two panes", true);
+    HWND explorerList = Child("explorerList", explorer, "SysListView32");
+    HWND desktop = Top("desktop", "Progman", "Program Manager", true);
+    HWND desktopView = Child("desktopView", desktop, "SHELLDLL_DefView");
+    HWND desktopList = Child("desktopList", desktopView, "SysListView32");
+    HWND loneList = Top("loneList", "SysListView32", "a list", true);
+    // Wine reports each class's own spelling.
+    HWND otherCase = Top("otherCase", "cabinetwclass", "other case", true);
+    HWND otherCaseList = Child("otherCaseList", otherCase, "SysListView32");
+    HWND other = Top("other", "Other", "other", true);
+    HWND otherList = Child("otherList", other, "SysListView32");
 };
 
 TEST(Refresh, KeyPassPressesF5InTheFirstListViewOfEachFolderWindowAndTwiceOnTheDesktop) {
-    Scene s;
+    Scene scene;
     PostRefreshKeys();
-    std::vector<ReceivedMessage> received = s.shell.Take();
-    EXPECT_EQ("K", Trace(received, s.cabinetList));
-    EXPECT_EQ("", Trace(received, s.cabinetSecondList));
-    EXPECT_EQ("K", Trace(received, s.hiddenCabinetList));
-    EXPECT_EQ("K", Trace(received, s.untitledCabinetList));
-    EXPECT_EQ("K", Trace(received, s.explorerList));
-    EXPECT_EQ("KK", Trace(received, s.desktopList));
-    for (HWND untouched : {s.cabinet, s.hiddenCabinet, s.bareCabinet, s.bareCabinetChild,
-                           s.explorer, s.desktop, s.loneList, s.otherCaseList, s.otherList})
-        EXPECT_EQ("", Trace(received, untouched));
-    size_t ours = 0;
-    for (HWND list :
-         {s.cabinetList, s.hiddenCabinetList, s.untitledCabinetList, s.explorerList, s.desktopList})
-        ours += Trace(received, list).size();
-    EXPECT_EQ(ours, received.size()); // nothing else, no key-up
+    std::vector<ReceivedMessage> received = scene.shell.Take();
+    EXPECT_EQ("cabinetList=K hiddenList=K untitledList=K explorerList=K desktopList=KK",
+              scene.Summary(received));
+    EXPECT_EQ(6u, received.size()); // nothing else, no key-up
 }
 
 TEST(Refresh, CommandPassReachesVisibleTitledFolderWindowsOnly) {
-    Scene s;
+    Scene scene;
     SendRefreshCommands();
-    std::vector<ReceivedMessage> received = s.shell.Take();
-    EXPECT_EQ("C", Trace(received, s.cabinet));
-    EXPECT_EQ("C", Trace(received, s.bareCabinet));
-    EXPECT_EQ("C", Trace(received, s.explorer));
-    EXPECT_EQ("CC", Trace(received, s.loneList)); // once in each walk
-    EXPECT_EQ(5u, received.size());
-    // The single-pane walk ends before the two-pane walk starts.
-    auto at = [&](HWND window) {
-        for (size_t i = 0; i < received.size(); ++i) {
-            if (received[i].window == window)
-                return i;
-        }
-        return received.size();
-    };
-    EXPECT_LT(at(s.cabinet), at(s.explorer));
-    EXPECT_LT(at(s.bareCabinet), at(s.explorer));
+    std::vector<ReceivedMessage> received = scene.shell.Take();
+    EXPECT_EQ("cabinet=C bare=C explorer=C loneList=CC", scene.Summary(received));
+    ASSERT_EQ(5u, received.size());
+    // The single-pane walk is over before the two-pane walk starts.
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_NE(scene.explorer, received[i].window);
 }
 
 // A folder window whose thread takes the refresh command and does not come
