@@ -69,6 +69,10 @@ void ClickAt(int x, int y);
 void ClickControl(HWND dialog, int id); // at the control's centre
 void MoveToControl(HWND dialog, int id);
 void PressKey(WORD vk);
+// Types the characters of a CP932 text, one key press each.
+void TypeText(const char* text);
+// The window with the keyboard focus in the thread that owns the window.
+HWND FocusOf(HWND window);
 RECT ScreenRect(HWND dialog, int id);
 COLORREF ScreenPixel(int x, int y);
 
