@@ -64,14 +64,7 @@ int AfxWinMain(HINSTANCE instance) {
         app->m_title = dot > 0 ? name.Left(dot) : name;
         app->m_pszAppName = app->m_title;
     }
-    int exitCode = 0;
-    try {
-        if (app->InitInstance())
-            exitCode = app->ExitInstance(); // no message loop of our own: the dialogs run theirs
-        else
-            exitCode = app->ExitInstance();
-    } catch (...) {
-        exitCode = 1;
-    }
-    return exitCode;
+    // No message loop of our own either way: the dialogs run theirs.
+    app->InitInstance();
+    return app->ExitInstance();
 }

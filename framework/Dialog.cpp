@@ -146,15 +146,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
         return FALSE;
     }
 
-    // No exception may cross into the platform's dialog manager.
     LRESULT result = 0;
-    bool handled = false;
-    try {
-        handled = self->OnDialogMessage(message, wParam, lParam, result);
-    } catch (...) {
-        handled = false;
-    }
-    if (!handled)
+    if (!self->OnDialogMessage(message, wParam, lParam, result))
         return FALSE;
     if (ReturnsResultDirectly(message))
         return (INT_PTR)result;

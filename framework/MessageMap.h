@@ -51,7 +51,7 @@ struct MessageMapEntry {
 
 struct MessageMap {
     const MessageMap* (*baseMap)();
-    const MessageMapEntry* entries; // ends with an entry whose handler is null
+    const MessageMapEntry* entries; // ends with an entry whose message is 0
 };
 
 #define DECLARE_MESSAGE_MAP()                                                                      \

@@ -21,7 +21,7 @@ const MessageMap* CCmdTarget::GetThisMessageMap() {
 
 const MessageMapEntry* CCmdTarget::FindEntry(UINT message, UINT code, UINT id) const {
     for (const MessageMap* map = GetMessageMap(); map; map = map->baseMap ? map->baseMap() : nullptr) {
-        for (const MessageMapEntry* entry = map->entries; entry->handler.onVoid; ++entry) {
+        for (const MessageMapEntry* entry = map->entries; entry->message; ++entry) {
             if (entry->message != message)
                 continue;
             if (message == WM_COMMAND && (entry->code != code || entry->id != id))

@@ -8,5 +8,7 @@ source "$root/scripts/wine-env.sh"
 # Wine can start.
 bash "$root/scripts/build.sh" i686
 [ "$VORELKIN_BUILD_ARCH" = i686 ] || bash "$root/scripts/build.sh" "$VORELKIN_BUILD_ARCH"
+# A short native fuzzing run of the byte-string rules; scripts/fuzz.sh runs longer.
+bash "$root/scripts/fuzz.sh" 10
 cd "$root/build/$VORELKIN_BUILD_ARCH"
 ctest --output-on-failure --timeout 120 "$@"
