@@ -66,9 +66,25 @@ BOOL CSelectDlg::OnInitDialog() {
     m_clrMenuText = GetSysColor(COLOR_MENUTEXT);
     m_clrHighlight = GetSysColor(COLOR_HIGHLIGHT);
     m_clrHighlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    FitIconControls();
     // DS_SYSMODAL makes the popup topmost on Windows but not under Wine.
     SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return TRUE;
+}
+
+// An icon control takes the size of the icon it is given, but one that never
+// gets an icon ("標準", "その他", a slot whose file cannot be read) keeps the
+// template's 20 x 20 units, which reach into the rows' text and paint over
+// its first character. Each is made as large as a small icon from the start.
+void CSelectDlg::FitIconControls() {
+    CStatic* icons[] = {&m_ctlIconStandard, &m_ctlIconSlot1, &m_ctlIconSlot2,
+                        &m_ctlIconSlot3,    &m_ctlIconSlot4, &m_ctlIconSlot5,
+                        &m_ctlIconSlot6,    &m_ctlIconSlot7, &m_ctlIconOther};
+    int width = GetSystemMetrics(SM_CXSMICON);
+    int height = GetSystemMetrics(SM_CYSMICON);
+    for (CStatic* icon : icons)
+        SetWindowPos(icon->m_hWnd, nullptr, 0, 0, width, height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::array<CStatic*, 11> CSelectDlg::MenuItems() {

@@ -39,6 +39,7 @@ class CSelectDlg : public CDialog {
 
     // The eleven text rows, top to bottom: the menu items.
     std::array<CStatic*, 11> MenuItems();
+    void FitIconControls();
     void PaintMinimized();
     void DrawHighlight(CStatic& item);
 
