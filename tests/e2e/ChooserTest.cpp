@@ -98,7 +98,6 @@ TEST_F(Chooser, RowsShowTheirTextsAndOnlyTheSlotRowsAnIcon) {
             EXPECT_FALSE(IntersectRect(&overlap, &a, &b)) << icon << " over " << label;
         }
     }
-    PressKey(VK_ESCAPE);
 }
 
 TEST_F(Chooser, HoverBarFollowsThePointerRowByRowAndLeavesOverAnIcon) {
@@ -107,11 +106,12 @@ TEST_F(Chooser, HoverBarFollowsThePointerRowByRowAndLeavesOverAnIcon) {
     const COLORREF bar = GetSysColor(COLOR_HIGHLIGHT);
     const COLORREF barText = GetSysColor(COLOR_HIGHLIGHTTEXT);
     POINT required = Centre(chooser, IDC_SLOT1), important = Centre(chooser, IDC_SLOT2);
-    // The popup's own background, left of the rows between two icons.
+    // The popup's own background, just left of an icon.
     RECT icon = ScreenRect(chooser, IDC_ICON_SLOT1);
     const COLORREF background = ScreenPixel(icon.left - 2, icon.top);
     ASSERT_NE(bar, background);
-    ASSERT_EQ(background, PixelAt(required));
+    MoveToControl(chooser, IDC_ICON_SLOT3);
+    ASSERT_TRUE(WaitFor([&] { return PixelAt(required) == background; }));
 
     MovePointer(required.x, required.y);
     EXPECT_TRUE(WaitFor([&] { return PixelAt(required) == bar; }));
@@ -129,7 +129,6 @@ TEST_F(Chooser, HoverBarFollowsThePointerRowByRowAndLeavesOverAnIcon) {
     // Over an icon no row is highlighted.
     MoveToControl(chooser, IDC_ICON_SLOT3);
     EXPECT_TRUE(WaitFor([&] { return PixelAt(important) == background; }));
-    PressKey(VK_ESCAPE);
 }
 
 class SlotRow : public Chooser, public ::testing::WithParamInterface<int> {};
@@ -233,7 +232,7 @@ TEST_F(Chooser, DescriptionOver255BytesIsRefusedAnd255Pass) {
     EXPECT_EQ("255 文字以内で入力してください。", box.text);
     EXPECT_EQ("Vorelkin", box.caption);
     EXPECT_TRUE(IsWindowVisible(prompt));
-    EXPECT_EQ(edit, FocusOf(prompt));
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(prompt) == edit; }));
     EXPECT_FALSE(FileExists(m_install.Target() + "\\desktop.ini"));
 
     const std::string longest = Repeat("あ", 127) + "z";

@@ -13,7 +13,10 @@ INT_PTR RunDriven(CDialog& dialog, const std::function<void()>& drive) {
     std::atomic<bool> done(false);
     std::thread driver([&] {
         drive();
-        // Nested boxes first: each cancel ends the topmost open dialog.
+        if (WaitFor([&] { return done.load(); }))
+            return;
+        // The drive left something open: cancel whatever is, until the
+        // modal run has ended.
         WaitFor([&] {
             for (HWND window : TopWindows(0)) {
                 if (ClassOf(window) == "#32770")

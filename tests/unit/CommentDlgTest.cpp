@@ -113,7 +113,8 @@ TEST(CommentDlg, MoreThan255BytesAreRefusedEvenInFewerCharacters) {
         EXPECT_EQ("255 文字以内で入力してください。", box.text);
         EXPECT_EQ((UINT)MB_ICONEXCLAMATION, box.icon);
         EXPECT_TRUE(IsWindowVisible(dialog));
-        EXPECT_EQ(edit, FocusOf(dialog));
+        // The focus moves to the edit once the box has closed.
+        EXPECT_TRUE(WaitFor([&] { return FocusOf(dialog) == edit; }));
 
         SetWindowTextA(edit, longest.c_str());
         PostClick(dialog, IDOK);
