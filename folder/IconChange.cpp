@@ -1,6 +1,109 @@
 // A folder's desktop.ini, its attributes and the optional icon copy.
+#include "FileSteps.h"
+#include "FolderText.h"
+#include "Refresh.h"
+
+#include "../app/Settings.h"
+#include "../app/TextRules.h"
+#include "../framework/MessageBox.h"
 #include "../ui/SelectDlg.h"
 
-BOOL CSelectDlg::IconChange(CString, int, CString, int, CString) { return FALSE; }
+#include <shlobj.h>
 
-CString CSelectDlg::ReadInfoTip(CString) { return CString(); }
+namespace {
+const char kSection[] = ".ShellClassInfo";
+
+// What the steps leave for the general report and the refresh.
+struct StepLog {
+    BOOL result = TRUE;
+    // Taken at the failure itself: the boxes that follow overwrite it.
+    DWORD lastError = ERROR_SUCCESS;
+    bool wroteSomething = false;
+
+    void Failed() {
+        lastError = GetLastError();
+        result = FALSE;
+    }
+};
+
+void WriteKey(const CString& iniPath, const char* key, const CString& value,
+              const char* failureText, StepLog& log) {
+    if (SetStringINI(iniPath, kSection, key, OneLineValue(value))) {
+        log.wroteSomething = true;
+        return;
+    }
+    log.Failed();
+    AfxMessageBox(failureText);
+}
+
+void AddAttributeStep(const CString& path, DWORD bit, StepLog& log) {
+    if (AddAttribute(path, bit)) {
+        log.wroteSomething = true;
+        return;
+    }
+    log.Failed();
+    AfxMessageBox("SetFileAttributesのｴﾗｰです" + path);
+}
+
+// The folder is named in the first box; the system's own wording follows in a
+// box of its own, with the platform's caption.
+void ReportFailure(const CString& folderPath, DWORD error) {
+    AfxMessageBox("IconChange()関数にてエラー発生 " + folderPath);
+    MessageBoxA(nullptr, SystemErrorText(error), nullptr, MB_OK | MB_ICONINFORMATION);
+}
+} // namespace
+
+BOOL CSelectDlg::IconChange(CString iconPath, int iconIndex, CString folderPath, int tipFlag,
+                            CString description) {
+    // Without a folder the path would name desktop.ini in the drive's root.
+    if (folderPath.IsEmpty()) {
+        AfxMessageBox("フォルダが指定されていません");
+        return FALSE;
+    }
+    CString iniPath = DesktopIniPath(folderPath);
+    CString indexText = CString::FromInt(iconIndex);
+    StepLog log;
+
+    // "標準" has no icon to copy.
+    CString iconFile = iconPath;
+    if (g_bIconCopy && !iconPath.IsEmpty()) {
+        CString copyName = IconCopyName(iconPath);
+        CString destination = folderPath + copyName;
+        if (!CopyIconFile(iconPath, destination)) {
+            AfxMessageBox("ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです");
+            return FALSE;
+        }
+        log.wroteSomething = true;
+        if (!AddAttribute(destination, FILE_ATTRIBUTE_HIDDEN))
+            log.Failed(); // no box of its own: the general report follows
+        iconFile = IconCopyReference(copyName);
+    }
+
+    WriteKey(iniPath, "ConfirmFileOp", "0", "ConfirmFileOpのｴﾗｰですSetStringINI", log);
+    WriteKey(iniPath, "IconFile", iconFile, "IconFileのｴﾗｰですSetStringINI", log);
+    WriteKey(iniPath, "IconIndex", indexText, "IconIndexのｴﾗｰですSetStringINI", log);
+    if (g_bTipDelete || tipFlag == 1)
+        WriteKey(iniPath, "InfoTip", description, "InfoTipのｴﾗｰですSetStringINI", log);
+    AddAttributeStep(folderPath, FILE_ATTRIBUTE_SYSTEM, log);
+    AddAttributeStep(iniPath, FILE_ATTRIBUTE_HIDDEN, log);
+
+    if (!log.result)
+        ReportFailure(folderPath, log.lastError);
+    SendRefreshCommands();
+    // Current Explorer caches folder settings and often ignores F5 for a
+    // changed desktop.ini; a change notice makes it read the file again.
+    if (log.wroteSomething)
+        SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHA | SHCNF_FLUSHNOWAIT, folderPath.GetString(),
+                       nullptr);
+    return log.result;
+}
+
+CString CSelectDlg::ReadInfoTip(CString folderPath) {
+    if (folderPath.IsEmpty())
+        return CString();
+    CString tip;
+    GetStringINI(DesktopIniPath(folderPath), kSection, "InfoTip", tip);
+    // A description is at most 255 bytes, cut where no double-byte
+    // character is split.
+    return CutAtCharBoundary(tip, 255);
+}

@@ -40,6 +40,11 @@ struct KernelTraits {
     static HANDLE Invalid() { return nullptr; }
     static void Close(HANDLE h) { CloseHandle(h); }
 };
+// CreateFile's failure value is INVALID_HANDLE_VALUE, not null.
+struct FileTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
 struct LocalTraits {
     static HLOCAL Invalid() { return nullptr; }
     static void Close(HLOCAL h) { LocalFree(h); }
@@ -48,6 +53,7 @@ struct LocalTraits {
 using ScopedIcon = ScopedHandle<HICON, IconTraits>;
 using ScopedGdiObject = ScopedHandle<HGDIOBJ, GdiTraits>;
 using ScopedKernelHandle = ScopedHandle<HANDLE, KernelTraits>;
+using ScopedFile = ScopedHandle<HANDLE, FileTraits>;
 using ScopedLocalMemory = ScopedHandle<HLOCAL, LocalTraits>;
 
 // A device context from GetDC, given back to its window.
