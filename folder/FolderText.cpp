@@ -8,8 +8,9 @@ CString DesktopIniPath(const CString& folderPath) {
 
 CString IconCopyName(const CString& iconPath) {
     int backslash = FindLastBackslash(iconPath);
+    // A bare file name still lands inside the folder, where desktop.ini names it.
     if (backslash < 0)
-        return iconPath;
+        return iconPath.IsEmpty() ? iconPath : "\\" + iconPath;
     return iconPath.Mid(backslash);
 }
 

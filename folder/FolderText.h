@@ -9,7 +9,8 @@
 CString DesktopIniPath(const CString& folderPath);
 
 // The icon file's name from its last backslash on, backslash included; a
-// path without a backslash is taken whole.
+// path without a backslash gets one in front, so the copy stays inside the
+// folder.
 CString IconCopyName(const CString& iconPath);
 
 // How desktop.ini names the copy: relative to the folder, so the icon

@@ -7,7 +7,7 @@ seconds=${1:-600}
 out="$root/build/fuzz"
 mkdir -p "$out/corpus-text-rules"
 clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-  -I"$root" "$root/tests/fuzz/FuzzTextRules.cpp" "$root/app/TextRules.cpp" "$root/framework/String.cpp" \
+  -I"$root" "$root/tests/fuzz/FuzzTextRules.cpp" "$root/app/TextRules.cpp" "$root/folder/FolderText.cpp" "$root/framework/String.cpp" \
   -o "$out/fuzz-text-rules"
 printf '\xff2147483648' >"$out/corpus-text-rules/seed-int"
 printf '\x04C:\\\x95\x5c\x83\x5c\\a' >"$out/corpus-text-rules/seed-path"

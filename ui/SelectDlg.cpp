@@ -1,7 +1,14 @@
 #include "SelectDlg.h"
 
+#include "CommentDlg.h"
+#include "../app/Settings.h"
+#include "../folder/Refresh.h"
 #include "../framework/App.h"
+#include "../framework/MessageBox.h"
+#include "../framework/Scoped.h"
 #include "../res/resource.h"
+
+#include <shellapi.h>
 
 BEGIN_MESSAGE_MAP(CSelectDlg, CDialog)
 ON_WM_PAINT()
@@ -53,29 +60,146 @@ void CSelectDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CSelectDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    SendMessage(WM_SETICON, ICON_BIG, (LPARAM)m_hIcon);
+    SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
+    m_clrMenu = GetSysColor(COLOR_MENU);
+    m_clrMenuText = GetSysColor(COLOR_MENUTEXT);
+    m_clrHighlight = GetSysColor(COLOR_HIGHLIGHT);
+    m_clrHighlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    FitIconControls();
     // DS_SYSMODAL makes the popup topmost on Windows but not under Wine.
     SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return TRUE;
+}
+
+// An icon control takes the size of the icon it is given, but one that never
+// gets an icon ("標準", "その他", a slot whose file cannot be read) keeps the
+// template's 20 x 20 units, which reach into the rows' text and paint over
+// its first character. Each is made as large as a small icon from the start.
+void CSelectDlg::FitIconControls() {
+    CStatic* icons[] = {&m_ctlIconStandard, &m_ctlIconSlot1, &m_ctlIconSlot2,
+                        &m_ctlIconSlot3,    &m_ctlIconSlot4, &m_ctlIconSlot5,
+                        &m_ctlIconSlot6,    &m_ctlIconSlot7, &m_ctlIconOther};
+    int width = GetSystemMetrics(SM_CXSMICON);
+    int height = GetSystemMetrics(SM_CYSMICON);
+    for (CStatic* icon : icons)
+        SetWindowPos(icon->m_hWnd, nullptr, 0, 0, width, height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::array<CStatic*, 11> CSelectDlg::MenuItems() {
+    return {&m_ctlStandard, &m_ctlSlot1, &m_ctlSlot2, &m_ctlSlot3,    &m_ctlSlot4,     &m_ctlSlot5,
+            &m_ctlSlot6,    &m_ctlSlot7, &m_ctlOther, &m_ctlSettings, &m_ctlCancelItem};
+}
+
+void CSelectDlg::OnPaint() {
+    if (IsIconic(m_hWnd)) {
+        PaintMinimized();
+        return;
+    }
+
+    CStatic* slotIcons[] = {&m_ctlIconSlot1, &m_ctlIconSlot2, &m_ctlIconSlot3, &m_ctlIconSlot4,
+                            &m_ctlIconSlot5, &m_ctlIconSlot6, &m_ctlIconSlot7};
+    for (int slot = 1; slot <= 7; ++slot) {
+        HICON icon = nullptr;
+        ExtractIconExA(g_arrIconPath[slot], g_nIconIndex[slot], nullptr, &icon, 1);
+        // The control does not own what it shows: the icon it gives back
+        // is ours to destroy.
+        ScopedIcon previous(slotIcons[slot - 1]->SetIcon(icon));
+    }
+
+    const struct {
+        CStatic* label;
+        const char* text;
+    } labels[] = {{&m_ctlStandard, "標準"}, {&m_ctlSlot1, "必須"},   {&m_ctlSlot2, "重要"},
+                  {&m_ctlSlot3, "進行中"},  {&m_ctlSlot4, "未処理"}, {&m_ctlSlot5, "個人用"},
+                  {&m_ctlSlot6, "計画1"},   {&m_ctlSlot7, "計画2"},  {&m_ctlOther, "その他"}};
+    for (const auto& row : labels)
+        row.label->SetWindowText(row.text);
+
+    Default();
+}
+
+void CSelectDlg::PaintMinimized() {
+    ScopedPaint paint(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, (WPARAM)(HDC)paint);
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(paint, x, y, m_hIcon);
+}
+
+HCURSOR CSelectDlg::OnQueryDragIcon() {
+    return (HCURSOR)m_hIcon;
+}
+
+BOOL CSelectDlg::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
+    if (pWnd != m_pHoverWnd) {
+        m_pHoverWnd = pWnd;
+        // Repaints every row: the new hover row in the default colours,
+        // the others in the menu colours (OnCtlColor).
+        std::array<CStatic*, 11> items = MenuItems();
+        for (CStatic* item : items)
+            item->RedrawWindow(RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        for (CStatic* item : items) {
+            if (item == pWnd)
+                DrawHighlight(*item);
+        }
+    }
+    return CDialog::OnSetCursor(pWnd, nHitTest, message);
+}
+
+// Drawn straight onto the row, outside any paint: the row's next repaint
+// removes it.
+void CSelectDlg::DrawHighlight(CStatic& item) {
+    RECT rect;
+    GetClientRect(item.m_hWnd, &rect);
+    ScopedGetDC dc(item.m_hWnd);
+    ScopedGdiObject region(CreateRectRgnIndirect(&rect));
+    ScopedGdiObject brush(CreateSolidBrush(m_clrHighlight));
+    if (!FillRgn(dc, (HRGN)region.Get(), (HBRUSH)brush.Get()))
+        AfxMessageBox("error", MB_OK);
+
+    SetBkMode(dc, TRANSPARENT);
+    SetBkColor(dc, m_clrHighlight);
+    SetTextColor(dc, m_clrHighlightText);
+    ScopedSelectObject font(dc, (HGDIOBJ)item.SendMessage(WM_GETFONT));
+    CString text = item.GetWindowText();
+    TextOutA(dc, 0, 3, text, text.GetLength());
+}
+
+HBRUSH CSelectDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+    HBRUSH brush = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+    if (nCtlColor == CTLCOLOR_STATIC && pWnd != m_pHoverWnd) {
+        pDC->SetBkMode(TRANSPARENT);
+        pDC->SetBkColor(m_clrMenu);
+        pDC->SetTextColor(m_clrMenuText);
+    }
+    return brush;
+}
+
+void CSelectDlg::OnStandard() {
+    if (!IconChange(CString(), 0, g_strTargetFolder, 0, CString()))
+        AfxMessageBox("アイコンの変更に失敗しました", MB_OK);
+    PostRefreshKeys();
+    CDialog::OnOK();
+}
+
+void CSelectDlg::ApplySlot(int slot) {
+    CCommentDlg prompt(nullptr);
+    prompt.m_strComment = ReadInfoTip(g_strTargetFolder);
+    if (prompt.DoModal() != IDOK)
+        return;
+
+    CString description = prompt.m_strComment;
+    if (!IconChange(g_arrIconPath[slot], g_nIconIndex[slot], g_strTargetFolder, 1, description))
+        AfxMessageBox("アイコンの変更に失敗しました", MB_OK);
+    PostRefreshKeys();
+    CDialog::OnOK();
 }
 
 void CSelectDlg::OnCancelItem() {
     Default();
     CDialog::OnCancel();
 }
-
-// Still to come: the rows' icons and hover highlight, and the apply handlers.
-void CSelectDlg::OnPaint() { Default(); }
-
-HCURSOR CSelectDlg::OnQueryDragIcon() { return (HCURSOR)m_hIcon; }
-
-BOOL CSelectDlg::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
-    return CDialog::OnSetCursor(pWnd, nHitTest, message);
-}
-
-HBRUSH CSelectDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
-    return CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
-}
-
-void CSelectDlg::OnStandard() {}
-
-void CSelectDlg::ApplySlot(int) {}

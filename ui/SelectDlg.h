@@ -3,6 +3,8 @@
 
 #include "../framework/Dialog.h"
 
+#include <array>
+
 class CSelectDlg : public CDialog {
   public:
     explicit CSelectDlg(CWnd* pParent);
@@ -34,6 +36,12 @@ class CSelectDlg : public CDialog {
     void OnOther();
 
     void ApplySlot(int slot);
+
+    // The eleven text rows, top to bottom: the menu items.
+    std::array<CStatic*, 11> MenuItems();
+    void FitIconControls();
+    void PaintMinimized();
+    void DrawHighlight(CStatic& item);
 
     DECLARE_MESSAGE_MAP()
 

@@ -1,6 +1,7 @@
 // Native fuzzing of the byte-string rules: each input is checked against the
 // properties the program relies on.
 #include "app/TextRules.h"
+#include "folder/FolderText.h"
 
 #include <limits.h>
 #include <stdint.h>
@@ -62,5 +63,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(folder.GetLength() >= length - 1 && folder.GetLength() <= length + 1);
     int kept = folder.GetLength() < length ? folder.GetLength() : length - 1;
     Check(memcmp(folder.GetString(), bytes, (size_t)(kept > 0 ? kept : 0)) == 0);
+    CString copyName = IconCopyName(bytes);
+    if (length > 0) {
+        // The copy always lands inside the folder: one leading separator, then
+        // a name without any separator of its own.
+        Check(copyName[0] == '\\' && FindLastBackslash(copyName) == 0);
+        CString reference = IconCopyReference(copyName);
+        Check(reference.GetLength() == copyName.GetLength() - 1);
+        Check(FindLastBackslash(reference) == -1);
+    }
+
+    CString line = OneLineValue(text);
+    Check(line.GetLength() <= text.GetLength());
+    for (int i = 0; i < line.GetLength(); ++i)
+        Check(line[i] != '\r' && line[i] != '\n');
     return 0;
 }

@@ -41,6 +41,9 @@ class Process {
 std::vector<HWND> TopWindows(DWORD pid);
 CString ClassOf(HWND window);
 CString TextOf(HWND window);
+// A control's own text, even of another process's edit: GetWindowText sees
+// only the caption there.
+CString ControlText(HWND control);
 
 // The first visible top-level dialog (#32770) of the process that the
 // predicate accepts.
@@ -69,6 +72,10 @@ void ClickAt(int x, int y);
 void ClickControl(HWND dialog, int id); // at the control's centre
 void MoveToControl(HWND dialog, int id);
 void PressKey(WORD vk);
+// Types the characters of a CP932 text, one key press each.
+void TypeText(const char* text);
+// The window with the keyboard focus in the thread that owns the window.
+HWND FocusOf(HWND window);
 RECT ScreenRect(HWND dialog, int id);
 COLORREF ScreenPixel(int x, int y);
 

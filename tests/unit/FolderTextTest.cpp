@@ -7,7 +7,7 @@
 TEST(FolderText, CopyNameStartsAtTheRealLastBackslash) {
     EXPECT_STREQ("\\fld01.ico", IconCopyName("D:\\icons\\fld01.ico"));
     EXPECT_STREQ("\\表ソ.ico", IconCopyName("D:\\ソ表\\表ソ.ico")); // trail bytes 0x5C
-    EXPECT_STREQ("ソ.ico", IconCopyName("ソ.ico"));
+    EXPECT_STREQ("\\ソ.ico", IconCopyName("ソ.ico"));
     EXPECT_STREQ("", IconCopyName(""));
     EXPECT_STREQ("表ソ.ico", IconCopyReference("\\表ソ.ico"));
     EXPECT_STREQ("D:\\\\desktop.ini", DesktopIniPath("D:\\"));

@@ -241,14 +241,15 @@ TEST_F(IconCopy, FailedCopyShowsOneBoxAndChangesNothing) {
     EXPECT_EQ(0, m_notices);
 }
 
-TEST_F(IconCopy, IconPathWithoutABackslashIsJoinedToTheFolderPathAsItStands) {
+TEST_F(IconCopy, IconPathWithoutABackslashIsCopiedIntoTheFolder) {
     char previous[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, previous);
     ASSERT_TRUE(SetCurrentDirectoryA(m_dir / "ソ表"));
     BOOL result = Apply("表ソ.ico", 0, 1, "x");
     SetCurrentDirectoryA(previous);
     ASSERT_TRUE(result);
-    EXPECT_EQ("ICON", ReadBytes(Folder() + "表ソ.ico"));
+    EXPECT_EQ("ICON", ReadBytes(Folder() + "\\表ソ.ico"));
+    EXPECT_FALSE(FileExists(Folder() + "表ソ.ico")); // nothing beside the folder
     EXPECT_NE(std::string::npos, IniText().find("\r\nIconFile=表ソ.ico\r\n"));
 }
 } // namespace

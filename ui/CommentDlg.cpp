@@ -1,0 +1,13 @@
+#include "CommentDlg.h"
+
+#include "../res/resource.h"
+
+CCommentDlg::CCommentDlg(CWnd* pParent) : CDialog(IDD_COMMENT, pParent) {}
+
+CCommentDlg::~CCommentDlg() = default;
+
+void CCommentDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Text(pDX, IDC_COMMENT, m_strComment);
+    DDV_MaxChars(pDX, m_strComment, 255);
+}
