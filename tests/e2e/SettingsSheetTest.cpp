@@ -89,30 +89,8 @@ HWND CurrentPage(HWND sheet) {
     return (HWND)SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
 }
 
-// An edit's text: GetWindowText does not ask another process's controls.
 CString FieldText(HWND page, int id) {
-    char text[256] = "";
-    SendMessageA(GetDlgItem(page, id), WM_GETTEXT, sizeof(text), (LPARAM)text);
-    return text;
-}
-
-// TODO(merge): the driver's own TypeText and FocusOf
-void TypeText(const char* text) {
-    for (const char* c = text; *c; ++c) {
-        INPUT inputs[2] = {};
-        inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-        inputs[0].ki.wScan = inputs[1].ki.wScan = (WORD)*c;
-        inputs[0].ki.dwFlags = KEYEVENTF_UNICODE;
-        inputs[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        SendInput(2, inputs, sizeof(INPUT));
-    }
-}
-
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
+    return ControlText(GetDlgItem(page, id));
 }
 
 // The icon control's pixels as they are on the screen.
@@ -129,6 +107,19 @@ std::vector<COLORREF> ScreenImage(HWND dialog, int id) {
 
 bool ShowsAnImage(const std::vector<COLORREF>& pixels) {
     return std::count(pixels.begin(), pixels.end(), pixels.front()) != (long)pixels.size();
+}
+
+// The control's image once the screen has shown an image there twice over,
+// so a capture never catches a paint half done.
+std::vector<COLORREF> SettledImage(HWND dialog, int id) {
+    std::vector<COLORREF> last;
+    WaitFor([&] {
+        std::vector<COLORREF> now = ScreenImage(dialog, id);
+        bool settled = ShowsAnImage(now) && now == last;
+        last = now;
+        return settled;
+    });
+    return last;
 }
 
 std::string IniValue(const std::string& iniBytes, const std::string& key) {
@@ -241,6 +232,8 @@ TEST_F(SettingsSheet, RowTextsLastWhileTheSheetIsOpen) {
     // not count as a click there.
     SetForegroundWindow(m_sheet);
     ClickControl(page, IDC_ROW_TEXT2);
+    HWND field = GetDlgItem(page, IDC_ROW_TEXT2);
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(m_sheet) == field; }));
     TypeText("abc");
     ASSERT_TRUE(WaitFor([&] { return FieldText(page, IDC_ROW_TEXT2) == "abc"; }));
     // Eight double-byte characters are 16 bytes: allowed.
@@ -317,9 +310,9 @@ TEST_F(SettingsSheet, ChangeShowsTheChosenIconInRowOneAtOnce) {
     Start();
     ASSERT_TRUE(OpenSheet());
     HWND page = CurrentPage(m_sheet);
-    ASSERT_TRUE(WaitFor([&] { return ShowsAnImage(ScreenImage(page, IDC_ROW_ICON5)); }));
-    std::vector<COLORREF> row5 = ScreenImage(page, IDC_ROW_ICON5);
-    std::vector<COLORREF> row1 = ScreenImage(page, IDC_ROW_ICON1);
+    std::vector<COLORREF> row5 = SettledImage(page, IDC_ROW_ICON5);
+    std::vector<COLORREF> row1 = SettledImage(page, IDC_ROW_ICON1);
+    ASSERT_TRUE(ShowsAnImage(row5));
     EXPECT_NE(row5, row1);
 
     // Cancel changes nothing.
