@@ -29,6 +29,15 @@ bool AddAttribute(const char* path, DWORD bit) {
     return SetFileAttributesA(path, attributes | bit) != FALSE;
 }
 
+bool AddFolderAttribute(const char* path, DWORD bit) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    return AddAttribute(path, bit);
+}
+
 bool CopyIconFile(const char* iconPath, const char* destination) {
     // Copying a file onto itself fails (sharing violation); the copy is there.
     if (SameFile(iconPath, destination))
