@@ -2,6 +2,7 @@
 
 #include "IniText.h"
 #include "../framework/Scoped.h"
+#include "../framework/WidePath.h"
 
 #include <string.h>
 
@@ -187,8 +188,8 @@ BOOL GetStringINI(CString file, CString section, CString key, CString& text) {
     CString bytes;
     {
         FileLock lock(file);
-        ScopedFile handle(
-            CreateFileA(file, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        ScopedFile handle(CreateFileW(WidePath(file), GENERIC_READ, kShareAll, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
         if (!handle.IsValid() || !ReadAll(handle, bytes))
             return FALSE;
     }
@@ -218,7 +219,7 @@ BOOL SetStringINI(CString file, CString section, CString key, CString value) {
     FileLock lock(file);
     // Opened in place: the file keeps its attributes, its other bytes and
     // its identity; a missing file is created.
-    ScopedFile handle(CreateFileA(file, GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+    ScopedFile handle(CreateFileW(WidePath(file), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.IsValid())
         return FALSE;
