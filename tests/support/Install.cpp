@@ -1,7 +1,7 @@
 #include "Install.h"
 
-Install::Install(bool withIcons) : m_dir("vrk-e2e") {
-    CopyFileA(BesideTests("Vorelkin.exe"), Exe(), FALSE);
+Install::Install(bool withIcons, const char* program) : m_dir("vrk-e2e") {
+    CopyFileA(BesideTests(program), Exe(), FALSE);
     CreateDirectoryA(Target(), nullptr);
     if (!withIcons)
         return;

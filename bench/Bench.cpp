@@ -1,0 +1,438 @@
+// The benchmark, run under Wine: the popup's start-up against a floor
+// program, a confirmation's way to the end with many shell windows open, and
+// the GUI handles over many repaints. It prints figures and judges nothing
+// but the targets it prints.
+#include "GuiCounts.h"
+#include "framework/Scoped.h"
+#include "res/resource.h"
+#include "support/Install.h"
+#include "support/ShellWindows.h"
+
+#include <algorithm>
+#include <stdlib.h>
+#include <vector>
+
+namespace {
+const DWORD kRunMs = 15000; // the longest any one launch may take
+
+double NowMs() {
+    static LARGE_INTEGER frequency = {};
+    if (!frequency.QuadPart)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
+}
+
+void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+// Keeps this thread's windows answering (the shell stand-ins live here) until
+// the object is signalled or the time is up.
+bool PumpUntilSignalled(HANDLE object, DWORD timeoutMs) {
+    double end = NowMs() + timeoutMs;
+    for (;;) {
+        double left = end - NowMs();
+        if (left <= 0)
+            return false;
+        DWORD woken = MsgWaitForMultipleObjects(1, &object, FALSE, (DWORD)left + 1, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0)
+            return true;
+        Pump();
+    }
+}
+
+struct Spread {
+    double median, q1, q3, min, max;
+};
+
+double Quantile(const std::vector<double>& sorted, double q) {
+    double at = q * (double)(sorted.size() - 1);
+    size_t below = (size_t)at;
+    if (below + 1 >= sorted.size())
+        return sorted.back();
+    return sorted[below] + (at - (double)below) * (sorted[below + 1] - sorted[below]);
+}
+
+Spread SpreadOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return {Quantile(values, 0.5), Quantile(values, 0.25), Quantile(values, 0.75), values.front(),
+            values.back()};
+}
+
+void PrintSpread(const char* what, const std::vector<double>& values, const char* unit) {
+    Spread s = SpreadOf(values);
+    printf("    %-28s median %8.2f %s  IQR %.2f-%.2f  min-max %.2f-%.2f\n", what, s.median, unit,
+           s.q1, s.q3, s.min, s.max);
+}
+
+// The ratio of the medians against its target, and how the paired ratios of
+// the repetitions spread.
+void PrintRatio(const char* label, const std::vector<double>& measured,
+                const std::vector<double>& base, double target) {
+    std::vector<double> paired;
+    for (size_t i = 0; i < measured.size(); ++i)
+        paired.push_back(measured[i] / base[i]);
+    double ratio = SpreadOf(measured).median / SpreadOf(base).median;
+    Spread p = SpreadOf(paired);
+    printf(
+        "    %s ratio of medians %.3f (paired: median %.3f, IQR %.3f-%.3f)  target <= %.2f  %s\n",
+        label, ratio, p.median, p.q1, p.q3, target, ratio <= target ? "MET" : "MISSED");
+}
+
+// --- (a) process start to visible popup -------------------------------------
+
+// Top-level dialogs shown by the watched process, as the window manager
+// reports them to this thread.
+struct ShowWatch {
+    DWORD pid = 0;
+    double shownAt = 0;
+    HWND window = nullptr;
+} g_watch;
+
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
+                         DWORD) {
+    double at = NowMs();
+    if (event != EVENT_OBJECT_SHOW || object != OBJID_WINDOW || child != CHILDID_SELF ||
+        g_watch.shownAt)
+        return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != g_watch.pid || GetAncestor(window, GA_PARENT) != GetDesktopWindow() ||
+        ClassOf(window) != "#32770")
+        return;
+    g_watch.shownAt = at;
+    g_watch.window = window;
+}
+
+struct Launch {
+    double visibleMs = -1;
+    bool byEvent = false;
+};
+
+HWND VisibleDialogOf(DWORD pid) {
+    for (HWND window : TopWindows(pid)) {
+        if (ClassOf(window) == "#32770")
+            return window;
+    }
+    return nullptr;
+}
+
+// Starts the program, waits for its dialog to show, and closes it again.
+Launch TimeToVisible(const CString& commandLine, const char* dir) {
+    Launch result;
+    Process process;
+    g_watch = ShowWatch();
+    double start = NowMs();
+    if (!process.Start(commandLine, dir))
+        return result;
+    g_watch.pid = process.Id();
+    HWND dialog = nullptr;
+    double polledAt = 0;
+    while (NowMs() - start < kRunMs) {
+        HANDLE handle = process.Handle();
+        // Woken at once by a window event; otherwise the poll below every 1 ms.
+        if (MsgWaitForMultipleObjects(1, &handle, FALSE, 1, QS_ALLINPUT) == WAIT_OBJECT_0)
+            break;
+        Pump();
+        if (g_watch.shownAt) {
+            dialog = g_watch.window;
+            break;
+        }
+        if ((dialog = VisibleDialogOf(process.Id())) != nullptr) {
+            polledAt = NowMs();
+            break;
+        }
+    }
+    if (dialog) {
+        result.byEvent = g_watch.shownAt != 0;
+        result.visibleMs = (result.byEvent ? g_watch.shownAt : polledAt) - start;
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+    if (process.WaitExit(kRunMs) == STILL_ACTIVE)
+        process.Kill();
+    return result;
+}
+
+void BenchStartUp(int repetitions) {
+    printf("(a) process start to visible popup, %d repetitions, interleaved\n", repetitions);
+    Install install(true);
+    CString vorelkin = "\"" + install.Exe() + "\" \"" + install.Target() + "\"";
+    CString floor = "\"" + BesideTests("FloorDialog.exe") + "\"";
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, OnWinEvent,
+                                         0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    // Untimed first runs: the settings file is written, the files are cached.
+    TimeToVisible(vorelkin, install.Dir());
+    TimeToVisible(floor, install.Dir());
+    std::vector<double> product, base;
+    int byEvent = 0, failed = 0;
+    for (int i = 0; i < repetitions; ++i) {
+        // Alternating the order evens out whatever the first launch of a pair pays.
+        Launch runs[2];
+        bool productFirst = i % 2 == 0;
+        runs[productFirst ? 0 : 1] = TimeToVisible(vorelkin, install.Dir());
+        runs[productFirst ? 1 : 0] = TimeToVisible(floor, install.Dir());
+        const Launch& p = runs[productFirst ? 0 : 1];
+        const Launch& f = runs[productFirst ? 1 : 0];
+        if (p.visibleMs < 0 || f.visibleMs < 0) {
+            ++failed;
+            continue;
+        }
+        byEvent += p.byEvent + f.byEvent;
+        product.push_back(p.visibleMs);
+        base.push_back(f.visibleMs);
+    }
+    if (hook)
+        UnhookWinEvent(hook);
+    printf("    shown noticed by %s (%d of %zu launches by EVENT_OBJECT_SHOW)%s\n",
+           byEvent ? "window event" : "polling every 1 ms", byEvent, product.size() * 2,
+           failed ? ", some launches showed nothing" : "");
+    if (product.empty())
+        return;
+    PrintSpread("Vorelkin.exe", product, "ms");
+    PrintSpread("FloorDialog.exe (floor)", base, "ms");
+    PrintRatio("(a)", product, base, 1.10);
+}
+
+// --- (b) confirmation to process exit ---------------------------------------
+
+HWND WaitForPrompt(DWORD pid) {
+    return WaitForDialog(pid, [](HWND w) { return TextOf(w) == "フォルダの説明を入力"; });
+}
+
+// Folder windows of both refresh classes, each with the shell's view and its
+// list view inside, visible and titled: every refresh pass reaches them.
+void OpenShellWindows(ShellWindows& shell, int count) {
+    char title[64];
+    for (int i = 0; i < count; ++i) {
+        snprintf(title, sizeof(title), "Folder %d", i);
+        HWND top = shell.Top(i % 2 ? "ExploreWClass" : "CabinetWClass", title, true);
+        shell.Child(shell.Child(top, "SHELLDLL_DefView"), "SysListView32");
+    }
+}
+
+// From OK in the description prompt of slot 1 to the end of the process; -1
+// when the run did not get there.
+double TimeConfirmToExit(const Install& install, int shellWindows) {
+    ShellWindows shell;
+    OpenShellWindows(shell, shellWindows);
+    Process process;
+    HWND chooser = install.LaunchOnTarget(process);
+    if (!chooser)
+        return -1;
+    PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDC_SLOT1, STN_CLICKED),
+                 (LPARAM)GetDlgItem(chooser, IDC_SLOT1));
+    HWND prompt = WaitForPrompt(process.Id());
+    if (!prompt)
+        return -1;
+    double start = NowMs();
+    PostMessageA(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 (LPARAM)GetDlgItem(prompt, IDOK));
+    if (!PumpUntilSignalled(process.Handle(), kRunMs))
+        return -1;
+    double end = NowMs();
+    shell.Take();
+    return end - start;
+}
+
+void BenchConfirm(int repetitions) {
+    const int kWindows = 200;
+    printf("(b) confirmation (OK in the description prompt) to process exit, %d repetitions, "
+           "interleaved\n",
+           repetitions);
+    Install install(true);
+    TimeConfirmToExit(install, 0);
+    TimeConfirmToExit(install, kWindows);
+    std::vector<double> none, many;
+    int failed = 0;
+    for (int i = 0; i < repetitions; ++i) {
+        double runs[2];
+        bool noneFirst = i % 2 == 0;
+        runs[noneFirst ? 0 : 1] = TimeConfirmToExit(install, 0);
+        runs[noneFirst ? 1 : 0] = TimeConfirmToExit(install, kWindows);
+        double n = runs[noneFirst ? 0 : 1], m = runs[noneFirst ? 1 : 0];
+        if (n < 0 || m < 0) {
+            ++failed;
+            continue;
+        }
+        none.push_back(n);
+        many.push_back(m);
+    }
+    if (failed)
+        printf("    %d repetitions did not finish\n", failed);
+    if (none.empty())
+        return;
+    PrintSpread("no shell windows", none, "ms");
+    PrintSpread("200 shell windows", many, "ms");
+    PrintRatio("(b)", many, none, 1.25);
+}
+
+// --- (c) GUI handles over repaints --------------------------------------------
+
+class CountsView {
+  public:
+    explicit CountsView(DWORD pid) {
+        char name[64];
+        GuiCountsName(pid, name, sizeof(name));
+        m_mapping.Reset(OpenFileMappingA(FILE_MAP_READ, FALSE, name));
+        if (m_mapping.IsValid())
+            m_view =
+                (const GuiCounts*)MapViewOfFile(m_mapping, FILE_MAP_READ, 0, 0, sizeof(GuiCounts));
+    }
+    CountsView(const CountsView&) = delete;
+    CountsView& operator=(const CountsView&) = delete;
+    ~CountsView() {
+        if (m_view)
+            UnmapViewOfFile(m_view);
+    }
+    const GuiCounts* operator->() const { return m_view; }
+    bool IsValid() const { return m_view != nullptr; }
+
+  private:
+    ScopedKernelHandle m_mapping;
+    const GuiCounts* m_view = nullptr;
+};
+
+struct Snapshot {
+    GuiCounts counted;
+    DWORD gdi, user;
+};
+
+Snapshot Take(const CountsView& counts, HANDLE process) {
+    return {*counts.operator->(), GetGuiResources(process, GR_GDIOBJECTS),
+            GetGuiResources(process, GR_USEROBJECTS)};
+}
+
+void PrintGrowth(const char* what, const Snapshot& before, const Snapshot& after) {
+    long userBefore = before.counted.icons, userAfter = after.counted.icons;
+    long gdiBefore = before.counted.gdiObjects + before.counted.dcs;
+    long gdiAfter = after.counted.gdiObjects + after.counted.dcs;
+    printf("    %s\n", what);
+    printf("      GetGuiResources: GDI %lu -> %lu, USER %lu -> %lu%s\n", before.gdi, after.gdi,
+           before.user, after.user,
+           before.gdi + after.gdi + before.user + after.user == 0 ? " (Wine reports 0)" : "");
+    printf("      counted:         GDI %ld -> %ld (objects %ld -> %ld, DCs %ld -> %ld), "
+           "USER icons %ld -> %ld\n",
+           gdiBefore, gdiAfter, before.counted.gdiObjects, after.counted.gdiObjects,
+           before.counted.dcs, after.counted.dcs, userBefore, userAfter);
+    printf("      made meanwhile:  %ld icons, %ld GDI objects, %ld DCs; %ld frees of unknown "
+           "handles\n",
+           after.counted.made[0] - before.counted.made[0],
+           after.counted.made[1] - before.counted.made[1],
+           after.counted.made[2] - before.counted.made[2],
+           after.counted.unknownFrees - before.counted.unknownFrees);
+    long growth = (gdiAfter - gdiBefore) + (userAfter - userBefore);
+    printf("      growth GDI %+ld, USER %+ld  target 0  %s\n", gdiAfter - gdiBefore,
+           userAfter - userBefore, growth == 0 ? "MET" : "MISSED");
+}
+
+// Repaints a window of the process now and waits until its paint has
+// extracted its seven icons.
+bool Repaint(HWND window, const CountsView& counts) {
+    LONG before = counts->extractCalls;
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return WaitFor([&] { return counts->extractCalls >= before + 7; }, 5000);
+}
+
+const int kRows[] = {IDC_STANDARD, IDC_SLOT1, IDC_SLOT2, IDC_SLOT3,    IDC_SLOT4,      IDC_SLOT5,
+                     IDC_SLOT6,    IDC_SLOT7, IDC_OTHER, IDC_SETTINGS, IDC_CANCEL_ITEM};
+
+HWND WaitForSheet(DWORD pid, DWORD timeoutMs) {
+    return WaitForDialog(
+        pid, [](HWND w) { return TextOf(w) == "Vorelkinのプロパティ"; }, timeoutMs);
+}
+
+BOOL CALLBACK FindPage(HWND child, LPARAM lParam) {
+    if (ClassOf(child) == "#32770" && IsWindowVisible(child)) {
+        *(HWND*)lParam = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void BenchHandles(int popupRepaints, int sheetRepaints) {
+    printf("(c) GUI handles of a counting build (VorelkinCounted.exe) before and after repaints\n");
+    Install install(true, "VorelkinCounted.exe");
+    Process process;
+    HWND chooser = install.LaunchOnTarget(process);
+    if (!chooser) {
+        printf("    the counting build showed no popup\n");
+        return;
+    }
+    CountsView counts(process.Id());
+    if (!counts.IsValid() || !WaitFor([&] { return counts->extractCalls >= 7; })) {
+        printf("    the counting build shared no counts\n");
+        return;
+    }
+    printf("    %ld imports counted\n", counts->patched);
+
+    // One round first, so what a paint keeps (the icons on the controls)
+    // is there before counting starts.
+    int failed = 0;
+    Repaint(chooser, counts);
+    Snapshot before = Take(counts, process.Handle());
+    for (int i = 0; i < popupRepaints; ++i) {
+        failed += !Repaint(chooser, counts);
+        // The hover bar moves on a row: the rows are redrawn and the bar is
+        // drawn onto the new one.
+        HWND row = GetDlgItem(chooser, kRows[i % 11]);
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(chooser, WM_SETCURSOR, (WPARAM)row, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE),
+                            SMTO_ABORTIFHUNG, 5000, &ignored);
+    }
+    Snapshot after = Take(counts, process.Handle());
+    char what[160];
+    snprintf(what, sizeof(what), "popup: %d repaints, each moving the hover bar on a row%s",
+             popupRepaints, failed ? " (some repaints not seen)" : "");
+    PrintGrowth(what, before, after);
+
+    // "設定..." is disabled in the popup's layout; enabled from outside, a
+    // click opens the sheet.
+    EnableWindow(GetDlgItem(chooser, IDC_SETTINGS), TRUE);
+    ClickControl(chooser, IDC_SETTINGS);
+    HWND sheet = WaitForSheet(process.Id(), 5000);
+    HWND page = nullptr;
+    if (sheet)
+        EnumChildWindows(sheet, FindPage, (LPARAM)&page);
+    if (!page) {
+        printf("    settings sheet: did not open; its repaints not measured\n");
+    } else {
+        failed = 0;
+        Repaint(page, counts);
+        before = Take(counts, process.Handle());
+        for (int i = 0; i < sheetRepaints; ++i)
+            failed += !Repaint(page, counts);
+        after = Take(counts, process.Handle());
+        snprintf(what, sizeof(what), "settings sheet, page \"アイコンの設定\": %d repaints%s",
+                 sheetRepaints, failed ? " (some repaints not seen)" : "");
+        PrintGrowth(what, before, after);
+        PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+        WaitFor([&] { return !IsWindow(sheet); }, 5000);
+    }
+    PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+    if (process.WaitExit(kRunMs) == STILL_ACTIVE)
+        process.Kill();
+}
+} // namespace
+
+// bench.exe [repetitions]
+int main(int argc, char** argv) {
+    int repetitions = argc > 1 ? atoi(argv[1]) : 15;
+    if (repetitions < 1)
+        repetitions = 15;
+    printf("Vorelkin benchmark: %s build under Wine, %d repetitions\n",
+           sizeof(void*) == 4 ? "i686 (32-bit)" : "x86_64 (64-bit)", repetitions);
+    fflush(stdout);
+    MovePointer(300, 200);
+    BenchStartUp(repetitions);
+    fflush(stdout);
+    BenchConfirm(repetitions);
+    fflush(stdout);
+    BenchHandles(1000, 100);
+    fflush(stdout);
+    return 0;
+}
