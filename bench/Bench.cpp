@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <stdlib.h>
+#include <string.h>
 #include <vector>
 
 namespace {
@@ -419,20 +420,24 @@ void BenchHandles(int popupRepaints, int sheetRepaints) {
 }
 } // namespace
 
-// bench.exe [repetitions]
+// bench.exe [repetitions] [parts, e.g. "ac"; all by default]
 int main(int argc, char** argv) {
     int repetitions = argc > 1 ? atoi(argv[1]) : 15;
     if (repetitions < 1)
         repetitions = 15;
+    const char* parts = argc > 2 ? argv[2] : "abc";
     printf("Vorelkin benchmark: %s build under Wine, %d repetitions\n",
            sizeof(void*) == 4 ? "i686 (32-bit)" : "x86_64 (64-bit)", repetitions);
     fflush(stdout);
     MovePointer(300, 200);
-    BenchStartUp(repetitions);
+    if (strchr(parts, 'a'))
+        BenchStartUp(repetitions);
     fflush(stdout);
-    BenchConfirm(repetitions);
+    if (strchr(parts, 'b'))
+        BenchConfirm(repetitions);
     fflush(stdout);
-    BenchHandles(1000, 100);
+    if (strchr(parts, 'c'))
+        BenchHandles(1000, 100);
     fflush(stdout);
     return 0;
 }
