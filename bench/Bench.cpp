@@ -200,10 +200,6 @@ void BenchStartUp(int repetitions) {
 
 // --- (b) confirmation to process exit ---------------------------------------
 
-HWND WaitForPrompt(DWORD pid) {
-    return WaitForDialog(pid, [](HWND w) { return TextOf(w) == "フォルダの説明を入力"; });
-}
-
 // Folder windows of both refresh classes, each with the shell's view and its
 // list view inside, visible and titled: every refresh pass reaches them.
 void OpenShellWindows(ShellWindows& shell, int count) {
