@@ -31,6 +31,7 @@ class Process {
     bool IsRunning() const;
     void Kill();
     DWORD Id() const { return m_info.dwProcessId; }
+    HANDLE Handle() const { return m_info.hProcess; }
 
   private:
     PROCESS_INFORMATION m_info = {};

@@ -10,8 +10,8 @@ bool WaitForFirstPaint(HWND chooser) {
     return WaitFor([&] { return TextOf(GetDlgItem(chooser, IDC_OTHER)) == "その他"; });
 }
 
-Install::Install(bool withIcons) : m_dir("vrk-e2e") {
-    CopyFileA(BesideTests("Vorelkin.exe"), Exe(), FALSE);
+Install::Install(bool withIcons, const char* program) : m_dir("vrk-e2e") {
+    CopyFileA(BesideTests(program), Exe(), FALSE);
     CreateDirectoryA(Target(), nullptr);
     if (!withIcons)
         return;

@@ -13,7 +13,8 @@ bool WaitForFirstPaint(HWND chooser);
 class Install {
   public:
     // withIcons: also copy the default icon set into icons\ beside it.
-    explicit Install(bool withIcons = false);
+    // program: the executable beside the tests to install as Vorelkin.exe.
+    explicit Install(bool withIcons = false, const char* program = "Vorelkin.exe");
 
     CString Exe() const { return m_dir / "Vorelkin.exe"; }
     CString Ini() const { return m_dir / "vrkcfg.ini"; }
