@@ -1,5 +1,11 @@
 #include "Settings.h"
 
+#include "IniText.h"
+#include "../framework/Scoped.h"
+#include "../framework/WidePath.h"
+
+#include <string.h>
+
 CString g_strTargetFolder;
 CString g_strExePath;
 CString g_strExeDir;
@@ -12,17 +18,196 @@ bool g_bIconCopy;
 bool g_bTipDelete;
 int g_nToumeido;
 
-BOOL GetStringINI(CString file, CString section, CString key, CString& text) {
-    CString value;
-    // The profile API cuts a value to the buffer and then returns size - 1,
-    // so a full buffer is read again with more room.
-    for (DWORD size = 256;; size *= 2) {
-        char* buffer = value.GetBuffer((int)size);
-        DWORD length = GetPrivateProfileStringA(section, key, "", buffer, size, file);
-        if (length + 1 < size || size >= (1u << 30)) {
-            value.ReleaseBuffer((int)length);
-            break;
+namespace {
+const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// Long enough for any other launch to finish its one key; a holder that
+// never lets go must not freeze us.
+const DWORD kLockWaitMs = 5000;
+
+// The file's text as the profile service reads it: CP932 bytes, UTF-8 after
+// its byte-order mark, or UTF-16 (little-endian) after its mark, edited as
+// UTF-8 and written back in its own encoding.
+enum class Encoding { Cp932, Utf8, Utf16, Other };
+
+struct IniFileText {
+    Encoding encoding = Encoding::Cp932;
+    CString text;
+};
+
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+const char kUtf16Mark[] = "\xFF\xFE";
+
+CString Convert(const char* text, int length, UINT from, UINT to) {
+    if (length <= 0)
+        return CString();
+    int wideLength = MultiByteToWideChar(from, 0, text, length, nullptr, 0);
+    if (wideLength <= 0)
+        return CString();
+    CString wide;
+    wchar_t* wideText = (wchar_t*)wide.GetBuffer(wideLength * 2);
+    MultiByteToWideChar(from, 0, text, length, wideText, wideLength);
+    CString result;
+    int resultLength =
+        WideCharToMultiByte(to, 0, wideText, wideLength, nullptr, 0, nullptr, nullptr);
+    WideCharToMultiByte(to, 0, wideText, wideLength, result.GetBuffer(resultLength), resultLength,
+                        nullptr, nullptr);
+    result.ReleaseBuffer(resultLength);
+    return result;
+}
+
+CString Utf16ToUtf8(const char* bytes, int length) {
+    const wchar_t* wide = (const wchar_t*)bytes;
+    int count = length / 2;
+    CString result;
+    int resultLength = WideCharToMultiByte(CP_UTF8, 0, wide, count, nullptr, 0, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, wide, count, result.GetBuffer(resultLength), resultLength,
+                        nullptr, nullptr);
+    result.ReleaseBuffer(resultLength);
+    return result;
+}
+
+CString Utf8ToUtf16(const CString& text) {
+    CString result;
+    int count = MultiByteToWideChar(CP_UTF8, 0, text, text.GetLength(), nullptr, 0);
+    MultiByteToWideChar(CP_UTF8, 0, text, text.GetLength(), (wchar_t*)result.GetBuffer(count * 2),
+                        count);
+    result.ReleaseBuffer(count * 2);
+    return result;
+}
+
+bool StartsWith(const CString& bytes, const char* mark, int length) {
+    return bytes.GetLength() >= length && memcmp(bytes.GetString(), mark, (size_t)length) == 0;
+}
+
+IniFileText Decode(const CString& bytes) {
+    IniFileText file;
+    if (StartsWith(bytes, kUtf8Mark, 3)) {
+        file.encoding = Encoding::Utf8;
+        file.text = bytes.Mid(3);
+    } else if (StartsWith(bytes, kUtf16Mark, 2)) {
+        file.encoding = Encoding::Utf16;
+        file.text = Utf16ToUtf8(bytes.GetString() + 2, bytes.GetLength() - 2);
+        // Only text that comes back unchanged is edited; anything else
+        // (an odd byte, a lone surrogate) is left to the profile service.
+        if (kUtf16Mark + Utf8ToUtf16(file.text) != bytes)
+            file.encoding = Encoding::Other;
+    } else if (StartsWith(bytes, "\xFE\xFF", 2)) {
+        file.encoding = Encoding::Other; // big-endian UTF-16
+    } else {
+        file.text = bytes;
+    }
+    return file;
+}
+
+CString Encode(const IniFileText& file) {
+    if (file.encoding == Encoding::Utf8)
+        return kUtf8Mark + file.text;
+    if (file.encoding == Encoding::Utf16)
+        return kUtf16Mark + Utf8ToUtf16(file.text);
+    return file.text;
+}
+
+IniBytes KindOf(const IniFileText& file) {
+    return file.encoding == Encoding::Cp932 ? IniBytes::Cp932 : IniBytes::Utf8;
+}
+
+// Our texts are CP932; a Unicode file holds them as UTF-8 while edited.
+CString ToFile(const IniFileText& file, const CString& text) {
+    return file.encoding == Encoding::Cp932 ? text
+                                            : Convert(text, text.GetLength(), CP_ACP, CP_UTF8);
+}
+CString FromFile(const IniFileText& file, const CString& text) {
+    return file.encoding == Encoding::Cp932 ? text
+                                            : Convert(text, text.GetLength(), CP_UTF8, CP_ACP);
+}
+
+bool ReadAll(HANDLE file, CString& bytes) {
+    DWORD high = 0;
+    DWORD size = GetFileSize(file, &high);
+    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return false;
+    if (high || size > 0x7FFFFFF0u) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    char* buffer = bytes.GetBuffer((int)size);
+    DWORD total = 0;
+    while (total < size) {
+        DWORD read = 0;
+        if (!ReadFile(file, buffer + total, size - total, &read, nullptr)) {
+            bytes.ReleaseBuffer(0);
+            return false;
         }
+        if (read == 0)
+            break;
+        total += read;
+    }
+    bytes.ReleaseBuffer((int)total);
+    return true;
+}
+
+// Launches started together share the settings file: each read and each
+// read-modify-write holds a lock named after the file, so no launch sees a
+// half-written file or writes back one that misses another's key.
+class FileLock {
+  public:
+    explicit FileLock(const char* path) {
+        char full[MAX_PATH * 4];
+        DWORD length = GetFullPathNameA(path, sizeof(full), full, nullptr);
+        if (length == 0 || length >= sizeof(full))
+            return;
+        CharUpperBuffA(full, length);
+        unsigned hash = 2166136261u;
+        for (DWORD i = 0; i < length; ++i)
+            hash = (hash ^ (unsigned char)full[i]) * 16777619u;
+        char name[64];
+        wsprintfA(name, "Local\\Vorelkin.ini.%08x", hash);
+        m_mutex.Reset(CreateMutexA(nullptr, FALSE, name));
+        if (m_mutex.IsValid()) {
+            DWORD waited = WaitForSingleObject(m_mutex, kLockWaitMs);
+            m_owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+        }
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    ~FileLock() {
+        DWORD error = GetLastError(); // callers report the failure's code
+        if (m_owned)
+            ReleaseMutex(m_mutex);
+        m_mutex.Reset();
+        SetLastError(error);
+    }
+
+  private:
+    ScopedKernelHandle m_mutex;
+    bool m_owned = false;
+};
+} // namespace
+
+BOOL GetStringINI(CString file, CString section, CString key, CString& text) {
+    CString bytes;
+    {
+        FileLock lock(file);
+        ScopedFile handle(CreateFileW(WidePath(file), GENERIC_READ, kShareAll, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        if (!handle.IsValid() || !ReadAll(handle, bytes))
+            return FALSE;
+    }
+    IniFileText ini = Decode(bytes);
+    CString value;
+    if (ini.encoding == Encoding::Other) {
+        // The profile API cuts a value to the buffer and then returns
+        // size - 1, so a full buffer is read again with more room.
+        for (DWORD size = 256;; size *= 2) {
+            char* buffer = value.GetBuffer((int)size);
+            DWORD length = GetPrivateProfileStringA(section, key, "", buffer, size, file);
+            if (length + 1 < size || size >= (1u << 30)) {
+                value.ReleaseBuffer((int)length);
+                break;
+            }
+        }
+    } else if (FindIniValue(ini.text, KindOf(ini), ToFile(ini, section), ToFile(ini, key), value)) {
+        value = FromFile(ini, value);
     }
     if (value.IsEmpty())
         return FALSE;
@@ -31,5 +216,33 @@ BOOL GetStringINI(CString file, CString section, CString key, CString& text) {
 }
 
 BOOL SetStringINI(CString file, CString section, CString key, CString value) {
-    return WritePrivateProfileStringA(section, key, value, file);
+    FileLock lock(file);
+    // Opened in place: the file keeps its attributes, its other bytes and
+    // its identity; a missing file is created.
+    ScopedFile handle(CreateFileW(WidePath(file), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.IsValid())
+        return FALSE;
+    CString bytes;
+    if (!ReadAll(handle, bytes))
+        return FALSE;
+    IniFileText ini = Decode(bytes);
+    if (ini.encoding == Encoding::Other) {
+        handle.Reset();
+        return WritePrivateProfileStringA(section, key, value, file);
+    }
+    ini.text = SetIniValue(ini.text, KindOf(ini), ToFile(ini, section), ToFile(ini, key),
+                           ToFile(ini, value));
+    CString changed = Encode(ini);
+    if (changed == bytes)
+        return TRUE;
+    DWORD written = 0;
+    if (SetFilePointer(handle, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+        !WriteFile(handle, changed, (DWORD)changed.GetLength(), &written, nullptr))
+        return FALSE;
+    if (written != (DWORD)changed.GetLength()) {
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return SetEndOfFile(handle);
 }

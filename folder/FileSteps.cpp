@@ -1,6 +1,7 @@
 #include "FileSteps.h"
 
 #include "../framework/Scoped.h"
+#include "../framework/WidePath.h"
 
 #include <stdio.h>
 
@@ -23,10 +24,20 @@ bool SameFile(const char* first, const char* second) {
 } // namespace
 
 bool AddAttribute(const char* path, DWORD bit) {
-    DWORD attributes = GetFileAttributesA(path);
+    WidePath wide(path);
+    DWORD attributes = GetFileAttributesW(wide);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return false;
-    return SetFileAttributesA(path, attributes | bit) != FALSE;
+    return SetFileAttributesW(wide, attributes | bit) != FALSE;
+}
+
+bool AddFolderAttribute(const char* path, DWORD bit) {
+    DWORD attributes = GetFileAttributesW(WidePath(path));
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    return AddAttribute(path, bit);
 }
 
 bool CopyIconFile(const char* iconPath, const char* destination) {

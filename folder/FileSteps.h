@@ -10,6 +10,9 @@
 // ever cleared. When the read fails nothing is written and the result is
 // false, with the read's error code.
 bool AddAttribute(const char* path, DWORD bit);
+// The same for a folder; a path naming a file is refused (ERROR_DIRECTORY),
+// so a mistyped target never turns a user's file into a system file.
+bool AddFolderAttribute(const char* path, DWORD bit);
 
 // Copies the icon file over the destination, hidden or read-only as an
 // earlier copy may be. A destination that already is the icon file is left

@@ -36,8 +36,8 @@ void WriteKey(const CString& iniPath, const char* key, const CString& value,
     AfxMessageBox(failureText);
 }
 
-void AddAttributeStep(const CString& path, DWORD bit, StepLog& log) {
-    if (AddAttribute(path, bit)) {
+void AddAttributeStep(const CString& path, DWORD bit, bool folder, StepLog& log) {
+    if (folder ? AddFolderAttribute(path, bit) : AddAttribute(path, bit)) {
         log.wroteSomething = true;
         return;
     }
@@ -84,8 +84,8 @@ BOOL CSelectDlg::IconChange(CString iconPath, int iconIndex, CString folderPath,
     WriteKey(iniPath, "IconIndex", indexText, "IconIndexのｴﾗｰですSetStringINI", log);
     if (g_bTipDelete || tipFlag == 1)
         WriteKey(iniPath, "InfoTip", description, "InfoTipのｴﾗｰですSetStringINI", log);
-    AddAttributeStep(folderPath, FILE_ATTRIBUTE_SYSTEM, log);
-    AddAttributeStep(iniPath, FILE_ATTRIBUTE_HIDDEN, log);
+    AddAttributeStep(folderPath, FILE_ATTRIBUTE_SYSTEM, true, log);
+    AddAttributeStep(iniPath, FILE_ATTRIBUTE_HIDDEN, false, log);
 
     if (!log.result)
         ReportFailure(folderPath, log.lastError);

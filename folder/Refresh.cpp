@@ -26,6 +26,21 @@ void PostKeyInside(HWND window, const char* folderClass) {
         EnumChildWindows(window, RefreshListViewProc, kEnumParam);
 }
 
+// Threads whose window let a command time out. A hung shell thread owns
+// many windows, and both walks would wait on each of them in turn; once
+// found hung, a thread is passed over for the rest of the pass.
+const int kHungMax = 16;
+DWORD g_hungThreads[kHungMax];
+int g_hungCount = 0;
+
+bool IsKnownHung(DWORD thread) {
+    for (int i = 0; i < g_hungCount; ++i) {
+        if (g_hungThreads[i] == thread)
+            return true;
+    }
+    return false;
+}
+
 // Top-level windows from the topmost down; a hung window costs at most the
 // time limit instead of freezing the tool.
 void SendCommandTo(const char* folderClass) {
@@ -41,9 +56,14 @@ void SendCommandTo(const char* folderClass) {
         GetClassNameA(window, className, kNameSize);
         if (!IsClass(className, folderClass) && !IsClass(className, kListViewClass))
             continue;
+        DWORD thread = GetWindowThreadProcessId(window, nullptr);
+        if (IsKnownHung(thread))
+            continue;
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(window, WM_COMMAND, kRefreshCommand, 0, SMTO_ABORTIFHUNG,
-                            kCommandTimeoutMs, &ignored);
+        if (!SendMessageTimeoutA(window, WM_COMMAND, kRefreshCommand, 0, SMTO_ABORTIFHUNG,
+                                 kCommandTimeoutMs, &ignored) &&
+            g_hungCount < kHungMax)
+            g_hungThreads[g_hungCount++] = thread;
     }
 }
 } // namespace
@@ -54,6 +74,7 @@ void PostRefreshKeys() {
 }
 
 void SendRefreshCommands() {
+    g_hungCount = 0;
     RefreshCabinet();
     RefreshExplore();
 }

@@ -43,11 +43,10 @@ class CDialog : public CWnd {
     // manager handle the message.
     virtual bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
-
-  private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
 // The window that owns a new dialog or message box when none is named: the

@@ -103,6 +103,9 @@ class CCmdTarget {
     // Runs the handler of a command or control notification; false when
     // no entry matches.
     bool OnCmdMsg(UINT id, UINT code);
+    bool HandlesCommand(UINT id, UINT code) const {
+        return FindEntry(WM_COMMAND, code, id) != nullptr;
+    }
 
   protected:
     static const MessageMap* GetThisMessageMap();

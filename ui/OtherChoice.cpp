@@ -1,4 +1,26 @@
-// "その他...": any icon file chosen in an Open dialog.
+// "その他...": any icon file chosen in an Open dialog, for this folder only.
+#include "CommentDlg.h"
+#include "IconFileDialog.h"
 #include "SelectDlg.h"
+#include "../app/Settings.h"
+#include "../folder/Refresh.h"
+#include "../framework/MessageBox.h"
 
-void CSelectDlg::OnOther() {}
+void CSelectDlg::OnOther() {
+    CCommentDlg prompt(nullptr);
+    CIconFileDialog fileDialog;
+    if (fileDialog.DoModal() != IDOK)
+        return;
+
+    prompt.m_strComment = ReadInfoTip(g_strTargetFolder);
+    if (prompt.DoModal() != IDOK)
+        return;
+
+    CString description = prompt.m_strComment;
+    // Index 0: the first icon of whatever file was chosen; no extension check.
+    if (!IconChange(fileDialog.GetPathName(), 0, g_strTargetFolder, 1, description))
+        AfxMessageBox("アイコンの変更に失敗しました", MB_OK);
+    PostRefreshKeys();
+    SendRefreshCommands();
+    CDialog::OnOK();
+}

@@ -17,15 +17,6 @@ using Lines = std::vector<std::string>;
 const int kLabels[] = {IDC_STANDARD, IDC_SLOT1, IDC_SLOT2, IDC_SLOT3,    IDC_SLOT4,      IDC_SLOT5,
                        IDC_SLOT6,    IDC_SLOT7, IDC_OTHER, IDC_SETTINGS, IDC_CANCEL_ITEM};
 
-HWND WaitForPrompt(DWORD pid) {
-    return WaitForDialog(pid, [](HWND w) { return TextOf(w) == "フォルダの説明を入力"; });
-}
-
-// Labels get their final texts at the first paint.
-bool WaitForFirstPaint(HWND chooser) {
-    return WaitFor([&] { return TextOf(GetDlgItem(chooser, IDC_OTHER)) == "その他"; });
-}
-
 POINT Centre(HWND chooser, int id) {
     RECT rect = ScreenRect(chooser, id);
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};

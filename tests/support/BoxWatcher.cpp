@@ -27,3 +27,10 @@ DWORD WINAPI BoxWatcher::Watch(LPVOID self) {
     }
     return 0;
 }
+
+std::string DescribeBox(const BoxInfo& box) {
+    const char* icon = box.icon == MB_ICONEXCLAMATION   ? "!"
+                       : box.icon == MB_ICONINFORMATION ? "i"
+                                                        : "?";
+    return std::string(box.caption) + "|" + icon + "|" + std::string(box.text);
+}

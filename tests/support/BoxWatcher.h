@@ -7,7 +7,19 @@
 
 #include "framework/Scoped.h"
 
+#include <string>
 #include <vector>
+
+// A box as "caption|icon|text", icon "!" (exclamation), "i" (information) or
+// "?": the framework's boxes carry the application title and "!", the
+// system's wording of an error the platform's caption and "i".
+std::string DescribeBox(const BoxInfo& box);
+inline std::string FrameworkBox(const std::string& text) {
+    return "Vorelkin|!|" + text;
+}
+inline std::string SystemTextBox(const std::string& text) {
+    return "エラー|i|" + text;
+}
 
 class BoxWatcher {
   public:

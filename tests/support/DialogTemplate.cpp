@@ -1,5 +1,7 @@
 #include "DialogTemplate.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 std::string ToCp932(const WCHAR* text, size_t length) {
     int size = WideCharToMultiByte(932, 0, text, (int)length, nullptr, 0, nullptr, nullptr);
@@ -97,4 +99,21 @@ DialogTemplate LoadDialogTemplate(int id) {
         dialog.items.push_back(item);
     }
     return dialog;
+}
+
+void ExpectItems(const DialogTemplate& dialog, const std::vector<ExpectedItem>& expected) {
+    ASSERT_EQ(expected.size(), dialog.items.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const TemplateItem& item = dialog.items[i];
+        SCOPED_TRACE(expected[i].id);
+        EXPECT_EQ(expected[i].id, item.id);
+        EXPECT_EQ(0, _stricmp(expected[i].className, item.className.c_str())) << item.className;
+        EXPECT_EQ(expected[i].text, item.text);
+        EXPECT_EQ(expected[i].style, item.style);
+        EXPECT_EQ(0u, item.exStyle);
+        EXPECT_EQ(expected[i].x, item.x);
+        EXPECT_EQ(expected[i].y, item.y);
+        EXPECT_EQ(expected[i].cx, item.cx);
+        EXPECT_EQ(expected[i].cy, item.cy);
+    }
 }

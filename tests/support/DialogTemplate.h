@@ -26,3 +26,15 @@ struct DialogTemplate {
 };
 
 DialogTemplate LoadDialogTemplate(int id);
+
+// A control as a test expects it, with no extended style.
+struct ExpectedItem {
+    DWORD id;
+    const char* className; // compared without case
+    const char* text;
+    short x, y, cx, cy;
+    DWORD style;
+};
+
+// Checks the template's controls against the expected ones, in order.
+void ExpectItems(const DialogTemplate& dialog, const std::vector<ExpectedItem>& expected);

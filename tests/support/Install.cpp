@@ -1,5 +1,15 @@
 #include "Install.h"
 
+#include "res/resource.h"
+
+HWND WaitForPrompt(DWORD pid) {
+    return WaitForDialog(pid, [](HWND w) { return TextOf(w) == "フォルダの説明を入力"; });
+}
+
+bool WaitForFirstPaint(HWND chooser) {
+    return WaitFor([&] { return TextOf(GetDlgItem(chooser, IDC_OTHER)) == "その他"; });
+}
+
 Install::Install(bool withIcons) : m_dir("vrk-e2e") {
     CopyFileA(BesideTests("Vorelkin.exe"), Exe(), FALSE);
     CreateDirectoryA(Target(), nullptr);

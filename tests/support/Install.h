@@ -5,6 +5,11 @@
 #include "Driver.h"
 #include "TestFiles.h"
 
+// The description prompt the chooser opens for a slot.
+HWND WaitForPrompt(DWORD pid);
+// The chooser's labels get their final texts at its first paint.
+bool WaitForFirstPaint(HWND chooser);
+
 class Install {
   public:
     // withIcons: also copy the default icon set into icons\ beside it.

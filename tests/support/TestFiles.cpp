@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 
+#include "framework/WidePath.h"
+
 #include <stdio.h>
 
 TempDir::TempDir(const char* tag) {
@@ -47,8 +49,9 @@ void RemoveTree(const char* path) {
 
 std::string ReadBytes(const char* path) {
     std::string bytes;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    // Wide, so paths past MAX_PATH can be read back.
+    HANDLE file = CreateFileW(WidePath(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
     char buffer[65536];
@@ -69,9 +72,13 @@ bool WriteBytes(const char* path, const std::string& bytes) {
     return ok && written == bytes.size();
 }
 
-bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
 
-DWORD Attributes(const char* path) { return GetFileAttributesA(path); }
+DWORD Attributes(const char* path) {
+    return GetFileAttributesW(WidePath(path));
+}
 
 std::string Sjis(const char* utf8) {
     int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);

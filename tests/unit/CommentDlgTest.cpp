@@ -31,33 +31,14 @@ TEST(CommentTemplate, MatchesTheLayout) {
     EXPECT_EQ(9, dialog.pointSize);
     EXPECT_EQ("ＭＳ Ｐゴシック", dialog.typeface);
 
-    struct Item {
-        DWORD id;
-        const char* className;
-        const char* text;
-        short x, y, cx, cy;
-        DWORD style;
-    } expected[] = {
+    const std::vector<ExpectedItem> expected = {
         {IDOK, "Button", "OK", 93, 21, 50, 14,
          WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
         {IDCANCEL, "Button", "ｷｬﾝｾﾙ", 159, 21, 50, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP},
         {IDC_COMMENT, "Edit", "", 2, 4, 299, 14,
          WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
     };
-    ASSERT_EQ(3u, dialog.items.size());
-    for (size_t i = 0; i < 3; ++i) {
-        const TemplateItem& item = dialog.items[i];
-        SCOPED_TRACE(expected[i].id);
-        EXPECT_EQ(expected[i].id, item.id);
-        EXPECT_EQ(0, _stricmp(expected[i].className, item.className.c_str())) << item.className;
-        EXPECT_EQ(expected[i].text, item.text);
-        EXPECT_EQ(expected[i].style, item.style);
-        EXPECT_EQ(0u, item.exStyle);
-        EXPECT_EQ(expected[i].x, item.x);
-        EXPECT_EQ(expected[i].y, item.y);
-        EXPECT_EQ(expected[i].cx, item.cx);
-        EXPECT_EQ(expected[i].cy, item.cy);
-    }
+    ExpectItems(dialog, expected);
 }
 
 TEST(CommentDlg, OpensWithThePrefillAndTheFocusOnOk) {

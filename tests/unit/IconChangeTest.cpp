@@ -14,21 +14,6 @@
 namespace {
 using Texts = std::vector<std::string>;
 
-// A box as "caption|icon|text": the framework's boxes carry the application
-// title and "!", the system's wording the platform's caption and "i".
-std::string Framework(const std::string& text) {
-    return "Vorelkin|!|" + text;
-}
-std::string SystemText(const std::string& text) {
-    return "エラー|i|" + text;
-}
-std::string Describe(const BoxInfo& box) {
-    const char* icon = box.icon == MB_ICONEXCLAMATION   ? "!"
-                       : box.icon == MB_ICONINFORMATION ? "i"
-                                                        : "?";
-    return std::string(box.caption) + "|" + icon + "|" + std::string(box.text);
-}
-
 class IconChange : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -49,7 +34,7 @@ class IconChange : public ::testing::Test {
         BOOL result = CSelectDlg::IconChange(icon, index, folder, tipFlag, description);
         m_boxes.clear();
         for (const BoxInfo& box : watcher.Stop())
-            m_boxes.push_back(Describe(box));
+            m_boxes.push_back(DescribeBox(box));
         m_commands = 0;
         for (const ReceivedMessage& received : m_shell.Take())
             m_commands += received.window == m_cabinet && received.message == WM_COMMAND;
@@ -140,7 +125,7 @@ TEST_F(IconChange, LineBreaksInADescriptionBecomeBlanks) {
 TEST_F(IconChange, WithoutAFolderNothingIsWritten) {
     bool rootFileBefore = FileExists("\\desktop.ini");
     EXPECT_FALSE(Apply("C:\\i.ico", 1, 1, "x", ""));
-    EXPECT_EQ(Texts{Framework("フォルダが指定されていません")}, m_boxes);
+    EXPECT_EQ(Texts{FrameworkBox("フォルダが指定されていません")}, m_boxes);
     EXPECT_EQ(rootFileBefore, FileExists("\\desktop.ini"));
     EXPECT_EQ(0, m_commands);
     EXPECT_EQ("", std::string(CSelectDlg::ReadInfoTip("")));
@@ -150,12 +135,12 @@ TEST_F(IconChange, UnwritableDesktopIniReportsEachKeyThenTheSystemText) {
     ASSERT_TRUE(CreateDirectoryA(Ini(), nullptr)); // takes the file's name
     EXPECT_FALSE(Apply("C:\\i.ico", 1, 1, "x"));
     std::string folder(Folder());
-    EXPECT_EQ((Texts{Framework("ConfirmFileOpのｴﾗｰですSetStringINI"),
-                     Framework("IconFileのｴﾗｰですSetStringINI"),
-                     Framework("IconIndexのｴﾗｰですSetStringINI"),
-                     Framework("InfoTipのｴﾗｰですSetStringINI"),
-                     Framework("IconChange()関数にてエラー発生 " + folder),
-                     SystemText("アクセスが拒否されました。\r\n")}),
+    EXPECT_EQ((Texts{FrameworkBox("ConfirmFileOpのｴﾗｰですSetStringINI"),
+                     FrameworkBox("IconFileのｴﾗｰですSetStringINI"),
+                     FrameworkBox("IconIndexのｴﾗｰですSetStringINI"),
+                     FrameworkBox("InfoTipのｴﾗｰですSetStringINI"),
+                     FrameworkBox("IconChange()関数にてエラー発生 " + folder),
+                     SystemTextBox("アクセスが拒否されました。\r\n")}),
               m_boxes);
     EXPECT_EQ("S", AttribLetters(Folder()));
     EXPECT_EQ(1, m_commands); // the refresh runs after a failure too
@@ -164,13 +149,13 @@ TEST_F(IconChange, UnwritableDesktopIniReportsEachKeyThenTheSystemText) {
 TEST_F(IconChange, MissingFolderReportsEveryStepInOrder) {
     std::string folder(m_dir / "gone");
     EXPECT_FALSE(Apply("C:\\i.ico", 1, 0, "x", folder.c_str()));
-    EXPECT_EQ((Texts{Framework("ConfirmFileOpのｴﾗｰですSetStringINI"),
-                     Framework("IconFileのｴﾗｰですSetStringINI"),
-                     Framework("IconIndexのｴﾗｰですSetStringINI"),
-                     Framework("SetFileAttributesのｴﾗｰです" + folder),
-                     Framework("SetFileAttributesのｴﾗｰです" + folder + "\\desktop.ini"),
-                     Framework("IconChange()関数にてエラー発生 " + folder),
-                     SystemText("パスが見つかりません。\r\n")}),
+    EXPECT_EQ((Texts{FrameworkBox("ConfirmFileOpのｴﾗｰですSetStringINI"),
+                     FrameworkBox("IconFileのｴﾗｰですSetStringINI"),
+                     FrameworkBox("IconIndexのｴﾗｰですSetStringINI"),
+                     FrameworkBox("SetFileAttributesのｴﾗｰです" + folder),
+                     FrameworkBox("SetFileAttributesのｴﾗｰです" + folder + "\\desktop.ini"),
+                     FrameworkBox("IconChange()関数にてエラー発生 " + folder),
+                     SystemTextBox("パスが見つかりません。\r\n")}),
               m_boxes);
     EXPECT_EQ(1, m_commands);
 }
@@ -232,7 +217,7 @@ TEST_F(IconCopy, FailedCopyShowsOneBoxAndChangesNothing) {
     ASSERT_TRUE(SetFileAttributesA(Copy(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(DeleteFileA(Icon()));
     EXPECT_FALSE(Apply(Icon(), 2, 1, "x"));
-    EXPECT_EQ(Texts{Framework("ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです")}, m_boxes);
+    EXPECT_EQ(Texts{FrameworkBox("ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです")}, m_boxes);
     EXPECT_FALSE(FileExists(Ini()));
     EXPECT_EQ("", AttribLetters(Folder()));
     EXPECT_EQ("OLD", ReadBytes(Copy()));
