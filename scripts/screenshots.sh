@@ -3,12 +3,12 @@
 #   docs/popup.png        the popup, pointer and hover bar on "重要"
 #   docs/prompt.png       the description prompt that row opens, pre-filled
 #   docs/desktop-ini.png  the desktop.ini the program then wrote, as text
-# Run after scripts/setup.sh; it builds what it needs.
+# Run after scripts/setup.sh; it builds what it needs (Snap.exe is part of
+# the build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
 bash "$root/scripts/build.sh" "$VORELKIN_BUILD_ARCH"
-cmake --build "$root/build/$VORELKIN_BUILD_ARCH" --target Snap -- --no-print-directory >/dev/null
 
 # Wine draws the caption buttons with the Marlett font, but does not load
 # it from its own data folder here; the prefix's Fonts folder it does read.
