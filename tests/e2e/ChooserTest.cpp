@@ -5,7 +5,11 @@
 #include "support/IniLines.h"
 #include "support/Install.h"
 
+#include "framework/Scoped.h"
+
 #include <gtest/gtest.h>
+
+#include <psapi.h>
 
 namespace {
 using Lines = std::vector<std::string>;
@@ -120,6 +124,62 @@ TEST_F(Chooser, HoverBarFollowsThePointerRowByRowAndLeavesOverAnIcon) {
     // Over an icon no row is highlighted.
     MoveToControl(chooser, IDC_ICON_SLOT3);
     EXPECT_TRUE(WaitFor([&] { return PixelAt(important) == background; }));
+}
+
+// The common controls the manifest asks for, as the running program loaded
+// them: Wine, like Windows, takes version 6 from its side-by-side store.
+bool LoadedCommonControls6(DWORD pid) {
+    ScopedKernelHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!process.IsValid() || !EnumProcessModules(process, modules, sizeof(modules), &bytes))
+        return false;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+        char path[MAX_PATH] = "";
+        GetModuleFileNameExA(process, modules[i], path, sizeof(path));
+        CString lower = path;
+        CharLowerA(lower.GetBuffer(lower.GetLength()));
+        if (strstr(lower, "common-controls") && strstr(lower, "_6.0."))
+            return true;
+    }
+    return false;
+}
+
+// Wine's default prefix runs its own visual style ("Light"), so with the
+// manifest's common controls this is the popup as a themed system draws it:
+// the bar still covers the whole row, and the row's text starts at its top
+// left, 3 pixels down, not centred as the unhovered rows are.
+TEST_F(Chooser, WithVisualStylesTheBarFillsTheRowAndItsTextStartsAtTheTopLeft) {
+    HWND chooser = Launch();
+    ASSERT_TRUE(chooser);
+    EXPECT_TRUE(LoadedCommonControls6(m_process.Id()));
+    const COLORREF bar = GetSysColor(COLOR_HIGHLIGHT);
+    const COLORREF barText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    POINT important = Centre(chooser, IDC_SLOT2);
+    MovePointer(important.x, important.y);
+    ASSERT_TRUE(WaitFor([&] { return PixelAt(important) == bar; }));
+
+    RECT row = ScreenRect(chooser, IDC_SLOT2);
+    const int width = row.right - row.left, height = row.bottom - row.top;
+    auto at = [&](int x, int y) { return ScreenPixel(row.left + x, row.top + y); };
+    for (int x = 0; x < width; ++x) {
+        for (int y : {0, 1, 2, height - 1})
+            ASSERT_EQ(bar, at(x, y)) << x << ", " << y;
+    }
+    for (int y = 0; y < height; ++y) {
+        ASSERT_EQ(bar, at(0, y)) << y;
+        ASSERT_EQ(bar, at(width - 1, y)) << y;
+    }
+    // The first text column lies within a character's side bearing of x = 0.
+    int firstText = width;
+    for (int x = 0; x < width && firstText == width; ++x) {
+        for (int y = 3; y < height && firstText == width; ++y) {
+            if (at(x, y) == barText)
+                firstText = x;
+        }
+    }
+    EXPECT_LE(firstText, 3);
 }
 
 class SlotRow : public Chooser, public ::testing::WithParamInterface<int> {};
