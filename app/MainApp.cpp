@@ -43,7 +43,8 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion) {
     for (int slot = 0; slot < IconSlot::Count; ++slot) {
         g_arrIconPath[slot].Empty();
         CString digit = CString::FromInt(slot);
-        if (!GetStringINI(g_strIniPath, kIconSection, IconSlot::PathKey(slot), g_arrIconPath[slot])) {
+        if (!GetStringINI(g_strIniPath, kIconSection, IconSlot::PathKey(slot),
+                          g_arrIconPath[slot])) {
             g_arrIconPath[slot] = g_strIconFolder + iconSetPrefix + digit + ".ico";
             SetStringINI(g_strIniPath, kIconSection, IconSlot::PathKey(slot), g_arrIconPath[slot]);
         }

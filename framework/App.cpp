@@ -10,16 +10,22 @@ CWinApp* g_app = nullptr;
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
 
-CWinApp::CWinApp(const char* appName) : m_pszAppName(appName) { g_app = this; }
+CWinApp::CWinApp(const char* appName) : m_pszAppName(appName) {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_app == this)
         g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
 
-int CWinApp::ExitInstance() { return 0; }
+int CWinApp::ExitInstance() {
+    return 0;
+}
 
 void CWinApp::OnHelp() {
     AfxMessageBox("Vorelkin: フォルダにアイコンと説明を付けます。\r\n"
@@ -28,11 +34,17 @@ void CWinApp::OnHelp() {
                   MB_OK | MB_ICONINFORMATION);
 }
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
-const char* AfxGetAppName() { return g_app && g_app->m_pszAppName ? g_app->m_pszAppName : ""; }
+const char* AfxGetAppName() {
+    return g_app && g_app->m_pszAppName ? g_app->m_pszAppName : "";
+}
 
-HINSTANCE AfxGetResourceHandle() { return GetModuleHandleA(nullptr); }
+HINSTANCE AfxGetResourceHandle() {
+    return GetModuleHandleA(nullptr);
+}
 
 CString AfxGetModulePath() {
     CString path;

@@ -69,8 +69,8 @@ CDialog::CDialog(UINT templateId, CWnd* pParentWnd)
 INT_PTR CDialog::DoModal() {
     HWND owner = AfxGetSafeOwner(m_pParentWnd);
     ++g_modalDepth;
-    INT_PTR result = DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
-                                     owner, DialogProc, (LPARAM)this);
+    INT_PTR result = DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), owner,
+                                     DialogProc, (LPARAM)this);
     if (--g_modalDepth == 0)
         CWnd::DeleteTempMap();
     return result;
@@ -95,7 +95,9 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 bool CDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (DispatchMessageMap(message, wParam, lParam, result))

@@ -13,9 +13,21 @@ void* Allocate(size_t size) {
 }
 } // namespace
 
-void* operator new(size_t size) { return Allocate(size); }
-void* operator new[](size_t size) { return Allocate(size); }
-void operator delete(void* block) noexcept { free(block); }
-void operator delete[](void* block) noexcept { free(block); }
-void operator delete(void* block, size_t) noexcept { free(block); }
-void operator delete[](void* block, size_t) noexcept { free(block); }
+void* operator new(size_t size) {
+    return Allocate(size);
+}
+void* operator new[](size_t size) {
+    return Allocate(size);
+}
+void operator delete(void* block) noexcept {
+    free(block);
+}
+void operator delete[](void* block) noexcept {
+    free(block);
+}
+void operator delete(void* block, size_t) noexcept {
+    free(block);
+}
+void operator delete[](void* block, size_t) noexcept {
+    free(block);
+}

@@ -60,7 +60,9 @@ struct MessageMap {
     const MessageMap* GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                     \
-    const MessageMap* theClass::GetMessageMap() const { return GetThisMessageMap(); }              \
+    const MessageMap* theClass::GetMessageMap() const {                                            \
+        return GetThisMessageMap();                                                                \
+    }                                                                                              \
     const MessageMap* theClass::GetThisMessageMap() {                                              \
         using ThisClass [[maybe_unused]] = theClass;                                               \
         using TheBaseClass = baseClass;                                                            \
@@ -76,19 +78,18 @@ struct MessageMap {
 
 #define AFX_HANDLER(type, member) MessageHandler(static_cast<type>(member))
 
-#define ON_WM_PAINT()                                                                              \
-    {WM_PAINT, 0, 0, AFX_HANDLER(void (CCmdTarget::*)(), &ThisClass::OnPaint)},
+#define ON_WM_PAINT() {WM_PAINT, 0, 0, AFX_HANDLER(void(CCmdTarget::*)(), &ThisClass::OnPaint)},
 #define ON_WM_SETCURSOR()                                                                          \
-    {WM_SETCURSOR, 0, 0, AFX_HANDLER(BOOL (CWnd::*)(CWnd*, UINT, UINT), &ThisClass::OnSetCursor)},
+    {WM_SETCURSOR, 0, 0, AFX_HANDLER(BOOL(CWnd::*)(CWnd*, UINT, UINT), &ThisClass::OnSetCursor)},
 // Stands for every WM_CTLCOLOR* message; the handler gets the kind as nCtlColor.
 #define ON_WM_CTLCOLOR()                                                                           \
-    {WM_CTLCOLOR, 0, 0, AFX_HANDLER(HBRUSH (CWnd::*)(CDC*, CWnd*, UINT), &ThisClass::OnCtlColor)},
+    {WM_CTLCOLOR, 0, 0, AFX_HANDLER(HBRUSH(CWnd::*)(CDC*, CWnd*, UINT), &ThisClass::OnCtlColor)},
 #define ON_WM_QUERYDRAGICON()                                                                      \
-    {WM_QUERYDRAGICON, 0, 0, AFX_HANDLER(HCURSOR (CWnd::*)(), &ThisClass::OnQueryDragIcon)},
+    {WM_QUERYDRAGICON, 0, 0, AFX_HANDLER(HCURSOR(CWnd::*)(), &ThisClass::OnQueryDragIcon)},
 // A command entry matches the notification code as well as the id, so an
 // edit's change notification never counts as a click.
 #define ON_CONTROL(code, id, member)                                                               \
-    {WM_COMMAND, (UINT)(code), (UINT)(id), AFX_HANDLER(void (CCmdTarget::*)(), &ThisClass::member)},
+    {WM_COMMAND, (UINT)(code), (UINT)(id), AFX_HANDLER(void(CCmdTarget::*)(), &ThisClass::member)},
 #define ON_BN_CLICKED(id, member) ON_CONTROL(BN_CLICKED, id, member)
 #define ON_STN_CLICKED(id, member) ON_CONTROL(STN_CLICKED, id, member)
 #define ON_COMMAND(id, member) ON_CONTROL(0, id, member)

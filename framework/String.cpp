@@ -3,9 +3,13 @@
 #include <stdlib.h>
 #include <string.h>
 
-CString::CString(const char* text) { operator=(text); }
+CString::CString(const char* text) {
+    operator=(text);
+}
 
-CString::CString(const char* text, int length) { Append(text, length); }
+CString::CString(const char* text, int length) {
+    Append(text, length);
+}
 
 CString::CString(CString&& other) noexcept
     : m_data(other.m_data), m_length(other.m_length), m_capacity(other.m_capacity) {
@@ -13,7 +17,9 @@ CString::CString(CString&& other) noexcept
     other.m_length = other.m_capacity = 0;
 }
 
-CString::~CString() { free(m_data); }
+CString::~CString() {
+    free(m_data);
+}
 
 CString& CString::operator=(const CString& other) {
     if (this == &other)
@@ -158,7 +164,9 @@ bool operator==(const CString& left, const char* right) {
     return strcmp(left.GetString(), right ? right : "") == 0;
 }
 
-bool operator==(const char* left, const CString& right) { return right == left; }
+bool operator==(const char* left, const CString& right) {
+    return right == left;
+}
 
 void CStringArray::SetSize(int count) {
     if (count < 0)

@@ -51,8 +51,12 @@ CString operator+(const char* left, const CString& right);
 bool operator==(const CString& left, const CString& right);
 bool operator==(const CString& left, const char* right);
 bool operator==(const char* left, const CString& right);
-inline bool operator!=(const CString& left, const CString& right) { return !(left == right); }
-inline bool operator!=(const CString& left, const char* right) { return !(left == right); }
+inline bool operator!=(const CString& left, const CString& right) {
+    return !(left == right);
+}
+inline bool operator!=(const CString& left, const char* right) {
+    return !(left == right);
+}
 
 class CStringArray {
   public:

@@ -20,7 +20,8 @@ const MessageMap* CCmdTarget::GetThisMessageMap() {
 }
 
 const MessageMapEntry* CCmdTarget::FindEntry(UINT message, UINT code, UINT id) const {
-    for (const MessageMap* map = GetMessageMap(); map; map = map->baseMap ? map->baseMap() : nullptr) {
+    for (const MessageMap* map = GetMessageMap(); map;
+         map = map->baseMap ? map->baseMap() : nullptr) {
         for (const MessageMapEntry* entry = map->entries; entry->message; ++entry) {
             if (entry->message != message)
                 continue;
@@ -35,7 +36,9 @@ const MessageMapEntry* CCmdTarget::FindEntry(UINT message, UINT code, UINT id) c
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
-CWnd::~CWnd() { Detach(); }
+CWnd::~CWnd() {
+    Detach();
+}
 
 void CWnd::Attach(HWND window) {
     Detach();
@@ -99,17 +102,21 @@ LRESULT CWnd::Default() {
     return DefWindowProcA(m_hWnd, m_current.message, m_current.wParam, m_current.lParam);
 }
 
-BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return (BOOL)Default(); }
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) {
+    return (BOOL)Default();
+}
 
-HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT) { return (HBRUSH)Default(); }
+HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT) {
+    return (HBRUSH)Default();
+}
 
 bool CWnd::DispatchMessageMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     UINT lookup = message;
     if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
         lookup = WM_CTLCOLOR;
-    const MessageMapEntry* entry =
-        lookup == WM_COMMAND ? FindEntry(WM_COMMAND, HIWORD(wParam), LOWORD(wParam))
-                             : FindEntry(lookup, 0, 0);
+    const MessageMapEntry* entry = lookup == WM_COMMAND
+                                       ? FindEntry(WM_COMMAND, HIWORD(wParam), LOWORD(wParam))
+                                       : FindEntry(lookup, 0, 0);
     if (!entry)
         return false;
 
@@ -123,8 +130,8 @@ bool CWnd::DispatchMessageMap(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         (this->*handler.onVoid)();
         break;
     case HandlerSig::SetCursor:
-        result = (this->*handler.onSetCursor)(FromHandle((HWND)wParam), LOWORD(lParam),
-                                              HIWORD(lParam));
+        result =
+            (this->*handler.onSetCursor)(FromHandle((HWND)wParam), LOWORD(lParam), HIWORD(lParam));
         break;
     case HandlerSig::CtlColor: {
         CDC dc((HDC)wParam);

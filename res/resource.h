@@ -3,8 +3,8 @@
 
 #define IDR_MAINFRAME 128 // the application icon
 
-#define IDD_SELECT 102   // the chooser popup
-#define IDD_COMMENT 137  // the description prompt
+#define IDD_SELECT 102    // the chooser popup
+#define IDD_COMMENT 137   // the description prompt
 #define IDD_PROPPAGE1 138 // settings sheet: "アイコンの設定"
 #define IDD_PROPPAGE2 139 // settings sheet: "その他"
 

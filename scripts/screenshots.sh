@@ -10,11 +10,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
 bash "$root/scripts/build.sh" "$VORELKIN_BUILD_ARCH"
 
-# Wine draws the caption buttons with the Marlett font, but does not load
-# it from its own data folder here; the prefix's Fonts folder it does read.
-fonts="$WINEPREFIX/drive_c/windows/Fonts"
-[ -f "$fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
-
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 win_work="Z:$(printf '%s' "$work" | tr / '\\')"

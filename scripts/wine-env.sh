@@ -102,4 +102,9 @@ vorelkin_start_wineserver() {
 }
 
 vorelkin_prepare_prefix
+# Wine draws the caption buttons with the Marlett font, but does not load it
+# from its own data folder here; the prefix's Fonts folder it does read.
+if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
 vorelkin_start_wineserver

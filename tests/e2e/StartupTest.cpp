@@ -15,10 +15,10 @@ std::vector<std::string> KeyNames(const std::string& iniBytes) {
 }
 
 const std::vector<std::string> kAllKeys = {
-    "[FolderPath]", "ICON_FOLDER", "[IconPath]", "PATH_0", "ICON_INDEX_0", "PATH_1",
-    "ICON_INDEX_1", "PATH_2", "ICON_INDEX_2", "PATH_3", "ICON_INDEX_3", "PATH_4",
-    "ICON_INDEX_4", "PATH_5", "ICON_INDEX_5", "PATH_6", "ICON_INDEX_6", "PATH_7",
-    "ICON_INDEX_7", "[Property]", "HELP", "ICON_COPY", "TIP_DELETE", "TOUMEIDO"};
+    "[FolderPath]", "ICON_FOLDER", "[IconPath]",   "PATH_0",    "ICON_INDEX_0", "PATH_1",
+    "ICON_INDEX_1", "PATH_2",      "ICON_INDEX_2", "PATH_3",    "ICON_INDEX_3", "PATH_4",
+    "ICON_INDEX_4", "PATH_5",      "ICON_INDEX_5", "PATH_6",    "ICON_INDEX_6", "PATH_7",
+    "ICON_INDEX_7", "[Property]",  "HELP",         "ICON_COPY", "TIP_DELETE",   "TOUMEIDO"};
 
 TEST(Startup, EscClosesThePopupAndEverySettingIsWritten) {
     Install install;

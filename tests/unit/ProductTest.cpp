@@ -66,7 +66,9 @@ TEST(DefaultIcons, CurrentSetHasEverySizeAndA256PngLayer) {
     ExpectIconSet("fld0", {16, 20, 24, 32, 40, 48, 64}, true);
 }
 
-TEST(DefaultIcons, XpSetHasSmallSizesOnlyAndNoPng) { ExpectIconSet("FldXP0", {16, 32, 48}, false); }
+TEST(DefaultIcons, XpSetHasSmallSizesOnlyAndNoPng) {
+    ExpectIconSet("FldXP0", {16, 32, 48}, false);
+}
 
 TEST(ProductResources, VersionAndManifestAreCompiledIn) {
     CString exe = BesideTests("Vorelkin.exe");

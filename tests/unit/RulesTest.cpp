@@ -6,17 +6,19 @@
 
 #include <limits.h>
 
-TEST(Platform, AnsiCodePageIs932) { ASSERT_EQ(932u, GetACP()); }
+TEST(Platform, AnsiCodePageIs932) {
+    ASSERT_EQ(932u, GetACP());
+}
 
 TEST(OsVersion, ClassificationTable) {
     struct Case {
         DWORD platform, major, minor;
         int code;
     } cases[] = {
-        {0, 3, 10, 31}, {0, 9, 9, 31},  {1, 4, 0, 95},   {1, 4, 1, 98},   {1, 4, 10, 98},
-        {1, 4, 11, 99}, {1, 4, 90, 99}, {1, 5, 0, 99},   {1, 3, 95, 0},   {2, 3, 51, 3},
-        {2, 4, 0, 4},   {2, 5, 0, 2000}, {2, 5, 1, 51},  {2, 5, 2, 51},   {2, 6, 0, 0},
-        {2, 10, 0, 0},  {2, 2, 0, 0},   {3, 5, 1, 0},    {7, 4, 0, 0},
+        {0, 3, 10, 31}, {0, 9, 9, 31},   {1, 4, 0, 95}, {1, 4, 1, 98}, {1, 4, 10, 98},
+        {1, 4, 11, 99}, {1, 4, 90, 99},  {1, 5, 0, 99}, {1, 3, 95, 0}, {2, 3, 51, 3},
+        {2, 4, 0, 4},   {2, 5, 0, 2000}, {2, 5, 1, 51}, {2, 5, 2, 51}, {2, 6, 0, 0},
+        {2, 10, 0, 0},  {2, 2, 0, 0},    {3, 5, 1, 0},  {7, 4, 0, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.code, ClassifyOSVersion(c.platform, c.major, c.minor))

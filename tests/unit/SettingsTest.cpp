@@ -33,7 +33,8 @@ class SettingsFile : public ::testing::Test {
                             std::to_string(i) + ".ico");
             lines.push_back("ICON_INDEX_" + std::to_string(i) + "=0");
         }
-        for (const char* line : {"[Property]", "HELP=0", "ICON_COPY=0", "TIP_DELETE=0", "TOUMEIDO=50"})
+        for (const char* line :
+             {"[Property]", "HELP=0", "ICON_COPY=0", "TIP_DELETE=0", "TOUMEIDO=50"})
             lines.push_back(line);
         return lines;
     }
