@@ -1,6 +1,7 @@
 // The settings file's keys read and written one at a time. The file is
 // read whole and edited in place, so every byte that is not the key's stays;
 // files in a Unicode encoding are edited in their own.
+#include "IniFile.h"
 #include "Settings.h"
 
 #include "IniText.h"
@@ -137,53 +138,91 @@ bool ReadAll(HANDLE file, CString& bytes) {
     return true;
 }
 
-// Launches started together share the settings file: each read and each
-// read-modify-write holds a lock named after the file, so no launch sees a
-// half-written file or writes back one that misses another's key.
-class FileLock {
-  public:
-    explicit FileLock(const char* path) {
-        char full[MAX_PATH * 4];
-        DWORD length = GetFullPathNameA(path, sizeof(full), full, nullptr);
-        if (length == 0 || length >= sizeof(full))
-            return;
-        CharUpperBuffA(full, length);
-        unsigned hash = 2166136261u;
-        for (DWORD i = 0; i < length; ++i)
-            hash = (hash ^ (unsigned char)full[i]) * 16777619u;
-        char name[64];
-        wsprintfA(name, "Local\\Vorelkin.ini.%08x", hash);
-        m_mutex.Reset(CreateMutexA(nullptr, FALSE, name));
-        if (m_mutex.IsValid()) {
-            DWORD waited = WaitForSingleObject(m_mutex, kLockWaitMs);
-            m_owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-        }
+bool WriteWhole(HANDLE file, const CString& bytes) {
+    DWORD written = 0;
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+        !WriteFile(file, bytes, (DWORD)bytes.GetLength(), &written, nullptr))
+        return false;
+    if (written != (DWORD)bytes.GetLength()) {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
     }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    ~FileLock() {
-        DWORD error = GetLastError(); // callers report the failure's code
-        if (m_owned)
-            ReleaseMutex(m_mutex);
-        m_mutex.Reset();
-        SetLastError(error);
-    }
-
-  private:
-    ScopedKernelHandle m_mutex;
-    bool m_owned = false;
-};
+    return SetEndOfFile(file) != FALSE;
+}
 } // namespace
+
+IniFileLock::IniFileLock(const char* path) {
+    if (!path)
+        return;
+    char full[MAX_PATH * 4];
+    DWORD length = GetFullPathNameA(path, sizeof(full), full, nullptr);
+    if (length == 0 || length >= sizeof(full))
+        return;
+    CharUpperBuffA(full, length);
+    unsigned hash = 2166136261u;
+    for (DWORD i = 0; i < length; ++i)
+        hash = (hash ^ (unsigned char)full[i]) * 16777619u;
+    char name[64];
+    wsprintfA(name, "Local\\Vorelkin.ini.%08x", hash);
+    m_mutex.Reset(CreateMutexA(nullptr, FALSE, name));
+    if (m_mutex.IsValid()) {
+        DWORD waited = WaitForSingleObject(m_mutex, kLockWaitMs);
+        m_owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+}
+
+IniFileLock::~IniFileLock() {
+    DWORD error = GetLastError(); // callers report the failure's code
+    if (m_owned)
+        ReleaseMutex(m_mutex);
+    m_mutex.Reset();
+    SetLastError(error);
+}
+
+IniFileSession* IniFileSession::s_current = nullptr;
+
+IniFileSession::IniFileSession(const CString& path) : m_path(path), m_lock(path) {
+    Reread();
+    m_outer = s_current;
+    s_current = this;
+}
+
+void IniFileSession::Reread() {
+    ScopedFile handle(
+        CreateFileW(WidePath(m_path), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+    m_bytes.Empty();
+    m_read = handle.IsValid() && ReadAll(handle, m_bytes);
+    m_readError = m_read ? NO_ERROR : GetLastError();
+}
+
+IniFileSession::~IniFileSession() {
+    s_current = m_outer;
+}
+
+IniFileSession* IniFileSession::For(const char* path) {
+    return s_current && lstrcmpiA(s_current->m_path, path) == 0 ? s_current : nullptr;
+}
+
+// The file's bytes: the session's reading, or a fresh one under the lock.
+bool ReadIniFile(const CString& file, CString& bytes) {
+    if (IniFileSession* session = IniFileSession::For(file)) {
+        if (!session->m_read) {
+            SetLastError(session->m_readError);
+            return false;
+        }
+        bytes = session->m_bytes;
+        return true;
+    }
+    IniFileLock lock(file);
+    ScopedFile handle(
+        CreateFileW(WidePath(file), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+    return handle.IsValid() && ReadAll(handle, bytes);
+}
 
 BOOL GetStringINI(CString file, CString section, CString key, CString& text) {
     CString bytes;
-    {
-        FileLock lock(file);
-        ScopedFile handle(CreateFileW(WidePath(file), GENERIC_READ, kShareAll, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-        if (!handle.IsValid() || !ReadAll(handle, bytes))
-            return FALSE;
-    }
+    if (!ReadIniFile(file, bytes))
+        return FALSE;
     IniFileText ini = Decode(bytes);
     CString value;
     if (ini.encoding == Encoding::Other) {
@@ -207,33 +246,42 @@ BOOL GetStringINI(CString file, CString section, CString key, CString& text) {
 }
 
 BOOL SetStringINI(CString file, CString section, CString key, CString value) {
-    FileLock lock(file);
+    IniFileSession* session = IniFileSession::For(file);
+    IniFileLock lock(session ? nullptr : (const char*)file); // a session holds it already
     // Opened in place: the file keeps its attributes, its other bytes and
-    // its identity; a missing file is created.
-    ScopedFile handle(CreateFileW(WidePath(file), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle.IsValid())
-        return FALSE;
+    // its identity; a missing file is created. Within a session the file is
+    // opened only when a key really changes.
+    ScopedFile handle;
     CString bytes;
-    if (!ReadAll(handle, bytes))
-        return FALSE;
+    if (session && session->m_read) {
+        bytes = session->m_bytes;
+    } else {
+        handle.Reset(CreateFileW(WidePath(file), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!handle.IsValid() || !ReadAll(handle, bytes))
+            return FALSE;
+    }
     IniFileText ini = Decode(bytes);
     if (ini.encoding == Encoding::Other) {
         handle.Reset();
-        return WritePrivateProfileStringA(section, key, value, file);
+        BOOL written = WritePrivateProfileStringA(section, key, value, file);
+        if (session)
+            session->Reread();
+        return written;
     }
     ini.text = SetIniValue(ini.text, KindOf(ini), ToFile(ini, section), ToFile(ini, key),
                            ToFile(ini, value));
     CString changed = Encode(ini);
     if (changed == bytes)
         return TRUE;
-    DWORD written = 0;
-    if (SetFilePointer(handle, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-        !WriteFile(handle, changed, (DWORD)changed.GetLength(), &written, nullptr))
+    if (!handle.IsValid())
+        handle.Reset(CreateFileW(WidePath(file), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.IsValid() || !WriteWhole(handle, changed))
         return FALSE;
-    if (written != (DWORD)changed.GetLength()) {
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
+    if (session) {
+        session->m_bytes = changed;
+        session->m_read = true;
     }
-    return SetEndOfFile(handle);
+    return TRUE;
 }

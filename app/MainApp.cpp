@@ -1,5 +1,6 @@
 #include "MainApp.h"
 
+#include "IniFile.h"
 #include "OsVersion.h"
 #include "Settings.h"
 #include "TextRules.h"
@@ -32,6 +33,7 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion) {
     g_strExePath = exePath;
     g_strExeDir = g_strExePath.Left(FindLastBackslash(g_strExePath) + 1);
     g_strIniPath = g_strExeDir + "vrkcfg.ini";
+    IniFileSession session(g_strIniPath);
 
     if (!GetStringINI(g_strIniPath, kFolderSection, "ICON_FOLDER", g_strIconFolder)) {
         g_strIconFolder = g_strExeDir + "icons";
@@ -72,6 +74,7 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion) {
 }
 
 void SaveSettings(const OptionTexts& options) {
+    IniFileSession session(g_strIniPath);
     SetStringINI(g_strIniPath, kFolderSection, "ICON_FOLDER", g_strIconFolder);
     for (int slot = 0; slot < IconSlot::Count; ++slot) {
         SetStringINI(g_strIniPath, kIconSection, IconSlot::PathKey(slot), g_arrIconPath[slot]);

@@ -41,7 +41,16 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* defExt, const char* f
 }
 
 INT_PTR CFileDialog::DoModal() {
+    // Loaded on first use and kept, not at start: the dialogs' library
+    // brings the print spooler with it, and most runs never open a file dialog.
+    typedef BOOL(WINAPI * FileNameProc)(OPENFILENAMEA*);
+    static HMODULE library = LoadLibraryA("comdlg32.dll");
+    FileNameProc proc =
+        library ? (FileNameProc)(void*)GetProcAddress(
+                      library, m_bOpenFileDialog ? "GetOpenFileNameA" : "GetSaveFileNameA")
+                : nullptr;
+    if (!proc)
+        return IDCANCEL;
     m_ofn.hwndOwner = AfxGetSafeOwner(m_pParentWnd);
-    BOOL chosen = m_bOpenFileDialog ? GetOpenFileNameA(&m_ofn) : GetSaveFileNameA(&m_ofn);
-    return chosen ? IDOK : IDCANCEL;
+    return proc(&m_ofn) ? IDOK : IDCANCEL;
 }

@@ -221,7 +221,7 @@ TEST_F(Chooser, TypedDescriptionMarksAFolderWithoutDesktopIni) {
     HWND prompt = OpenPrompt(chooser, IDC_SLOT2);
     ASSERT_TRUE(prompt);
     EXPECT_EQ("", ControlText(GetDlgItem(prompt, IDC_COMMENT)));
-    ClickControl(prompt, IDC_COMMENT);
+    ASSERT_TRUE(ClickIntoField(prompt, IDC_COMMENT));
     TypeText("abc");
     ASSERT_TRUE(WaitFor([&] { return ControlText(GetDlgItem(prompt, IDC_COMMENT)) == "abc"; }));
     ClickOkAndExpectTheEnd(prompt);

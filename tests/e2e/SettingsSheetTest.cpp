@@ -231,9 +231,7 @@ TEST_F(SettingsSheet, RowTextsLastWhileTheSheetIsOpen) {
     // Row 2's field has the id of the popup's "設定...": typing in it must
     // not count as a click there.
     SetForegroundWindow(m_sheet);
-    ClickControl(page, IDC_ROW_TEXT2);
-    HWND field = GetDlgItem(page, IDC_ROW_TEXT2);
-    ASSERT_TRUE(WaitFor([&] { return FocusOf(m_sheet) == field; }));
+    ASSERT_TRUE(ClickIntoField(page, IDC_ROW_TEXT2));
     TypeText("abc");
     ASSERT_TRUE(WaitFor([&] { return FieldText(page, IDC_ROW_TEXT2) == "abc"; }));
     // Eight double-byte characters are 16 bytes: allowed.

@@ -232,6 +232,14 @@ void ClickControl(HWND dialog, int id) {
     ClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
 }
 
+bool ClickIntoField(HWND dialog, int id) {
+    ClickControl(dialog, id);
+    HWND field = GetDlgItem(dialog, id);
+    return WaitFor([&] {
+        return FocusOf(dialog) == field && GetForegroundWindow() == GetAncestor(field, GA_ROOT);
+    });
+}
+
 void PressKey(WORD vk) {
     INPUT inputs[2] = {};
     inputs[0].type = inputs[1].type = INPUT_KEYBOARD;

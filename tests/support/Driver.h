@@ -71,6 +71,8 @@ void MovePointer(int x, int y);
 POINT PointerPos();
 void ClickAt(int x, int y);
 void ClickControl(HWND dialog, int id); // at the control's centre
+// Clicks a field and waits until typed keys reach it; false when they would not.
+bool ClickIntoField(HWND dialog, int id);
 void MoveToControl(HWND dialog, int id);
 void PressKey(WORD vk);
 // Types the characters of a CP932 text, one key press each.

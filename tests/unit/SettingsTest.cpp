@@ -1,4 +1,5 @@
 // Start-up's loading and write-back on real settings files.
+#include "app/IniFile.h"
 #include "app/MainApp.h"
 #include "app/Settings.h"
 #include "support/IniLines.h"
@@ -145,6 +146,45 @@ TEST(IniOperations, GetStringIniReportsOnlyNonEmptyValuesAndLeavesTextOtherwise)
     ASSERT_TRUE(SetStringINI(ini, "S", "K", "v"));
     EXPECT_TRUE(GetStringINI(ini, "S", "K", text));
     EXPECT_STREQ("v", text);
+}
+
+TEST(IniOperations, ASessionReadsOnceWritesThroughAndLeavesNothingStale) {
+    TempDir dir;
+    CString ini = dir / "t.ini";
+    CString other = dir / "other.ini";
+    ASSERT_TRUE(WriteBytes(ini, "[S]\r\nK=a\r\n"));
+    CString text;
+    {
+        IniFileSession session(ini);
+        ASSERT_TRUE(GetStringINI(ini, "S", "K", text));
+        EXPECT_STREQ("a", text);
+        ASSERT_TRUE(SetStringINI(ini, "S", "K", "b"));
+        EXPECT_EQ("[S]\r\nK=b\r\n", ReadBytes(ini)); // on disk at once
+        ASSERT_TRUE(GetStringINI(ini, "S", "K", text));
+        EXPECT_STREQ("b", text);
+        // Other files go their own way meanwhile.
+        ASSERT_TRUE(SetStringINI(other, "S", "K", "c"));
+        ASSERT_TRUE(GetStringINI(other, "S", "K", text));
+        EXPECT_STREQ("c", text);
+    }
+    // What another program writes between two sessions is seen by the next.
+    ASSERT_TRUE(WriteBytes(ini, "; theirs\r\n[S]\r\nK=d\r\n"));
+    IniFileSession session(ini);
+    ASSERT_TRUE(GetStringINI(ini, "S", "K", text));
+    EXPECT_STREQ("d", text);
+    ASSERT_TRUE(SetStringINI(ini, "S", "J", "e"));
+    EXPECT_EQ("; theirs\r\n[S]\r\nK=d\r\nJ=e\r\n", ReadBytes(ini));
+}
+
+TEST(IniOperations, ASessionOnAMissingFileCreatesItWithTheFirstKey) {
+    TempDir dir;
+    CString ini = dir / "new.ini";
+    IniFileSession session(ini);
+    CString text = "untouched";
+    EXPECT_FALSE(GetStringINI(ini, "S", "K", text));
+    ASSERT_TRUE(SetStringINI(ini, "S", "K", "v"));
+    ASSERT_TRUE(SetStringINI(ini, "S", "L", "w"));
+    EXPECT_EQ("[S]\r\nK=v\r\nL=w\r\n", ReadBytes(ini));
 }
 
 TEST(IniOperations, SetStringIniReportsARefusedWrite) {
