@@ -2,6 +2,10 @@
 // a template, to compare the popup's start-up with.
 #include <windows.h>
 
+#ifndef FLOOR_TEMPLATE
+#define FLOOR_TEMPLATE 1
+#endif
+
 namespace {
 INT_PTR CALLBACK FloorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG)
@@ -15,5 +19,5 @@ INT_PTR CALLBACK FloorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    return (int)DialogBoxParamA(instance, MAKEINTRESOURCEA(1), nullptr, FloorProc, 0);
+    return (int)DialogBoxParamA(instance, MAKEINTRESOURCEA(FLOOR_TEMPLATE), nullptr, FloorProc, 0);
 }
