@@ -203,6 +203,7 @@ IniFileSession* IniFileSession::For(const char* path) {
     return s_current && lstrcmpiA(s_current->m_path, path) == 0 ? s_current : nullptr;
 }
 
+namespace {
 // The file's bytes: the session's reading, or a fresh one under the lock.
 bool ReadIniFile(const CString& file, CString& bytes) {
     if (IniFileSession* session = IniFileSession::For(file)) {
@@ -218,6 +219,7 @@ bool ReadIniFile(const CString& file, CString& bytes) {
         CreateFileW(WidePath(file), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
     return handle.IsValid() && ReadAll(handle, bytes);
 }
+} // namespace
 
 BOOL GetStringINI(CString file, CString section, CString key, CString& text) {
     CString bytes;
