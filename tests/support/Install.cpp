@@ -7,7 +7,13 @@ HWND WaitForPrompt(DWORD pid) {
 }
 
 bool WaitForFirstPaint(HWND chooser) {
-    return WaitFor([&] { return TextOf(GetDlgItem(chooser, IDC_OTHER)) == "その他"; });
+    if (!WaitFor([&] { return TextOf(GetDlgItem(chooser, IDC_OTHER)) == "その他"; }))
+        return false;
+    // The first paint relabels the rows and sets the icons, which invalidates
+    // them again; a paint still pending would wipe a hover bar drawn
+    // meanwhile, so it is let through now.
+    RedrawWindow(chooser, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return true;
 }
 
 Install::Install(bool withIcons, const char* program) : m_dir("vrk-e2e") {
