@@ -192,11 +192,14 @@ bool AnswerBox(DWORD pid, BoxInfo& info, DWORD timeoutMs) {
 }
 
 void MovePointer(int x, int y) {
-    // The first SetCursorPos of a process can be lost under Wine: repeat
-    // until the pointer is there.
+    // The first SetCursorPos of a process can be lost under Wine, and a
+    // window that has just appeared under the pointer reports the pointer's
+    // old place a moment later, which moves it back: repeat until the
+    // pointer stays where it was put.
     WaitFor(
         [&] {
             SetCursorPos(x, y);
+            Sleep(30);
             POINT at = PointerPos();
             return at.x == x && at.y == y;
         },
@@ -212,8 +215,18 @@ POINT PointerPos() {
 
 void ClickAt(int x, int y) {
     MovePointer(x, y);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    SendMouse(MOUSEEVENTF_LEFTUP);
+    // Each button event carries the place itself, so a late report of an
+    // old pointer place cannot send the click elsewhere.
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = (x * 65536 + width - 1) / width;
+        input.mi.dy = (y * 65536 + height - 1) / height;
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
 }
 
 RECT ScreenRect(HWND dialog, int id) {
