@@ -203,17 +203,25 @@ IniFileSession* IniFileSession::For(const char* path) {
     return s_current && lstrcmpiA(s_current->m_path, path) == 0 ? s_current : nullptr;
 }
 
+bool IniFileSession::Bytes(CString& bytes) const {
+    if (!m_read) {
+        SetLastError(m_readError);
+        return false;
+    }
+    bytes = m_bytes;
+    return true;
+}
+
+void IniFileSession::Wrote(const CString& bytes) {
+    m_bytes = bytes;
+    m_read = true;
+}
+
 namespace {
 // The file's bytes: the session's reading, or a fresh one under the lock.
 bool ReadIniFile(const CString& file, CString& bytes) {
-    if (IniFileSession* session = IniFileSession::For(file)) {
-        if (!session->m_read) {
-            SetLastError(session->m_readError);
-            return false;
-        }
-        bytes = session->m_bytes;
-        return true;
-    }
+    if (IniFileSession* session = IniFileSession::For(file))
+        return session->Bytes(bytes);
     IniFileLock lock(file);
     ScopedFile handle(
         CreateFileW(WidePath(file), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -255,9 +263,7 @@ BOOL SetStringINI(CString file, CString section, CString key, CString value) {
     // opened only when a key really changes.
     ScopedFile handle;
     CString bytes;
-    if (session && session->m_read) {
-        bytes = session->m_bytes;
-    } else {
+    if (!session || !session->Bytes(bytes)) {
         handle.Reset(CreateFileW(WidePath(file), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!handle.IsValid() || !ReadAll(handle, bytes))
@@ -281,9 +287,7 @@ BOOL SetStringINI(CString file, CString section, CString key, CString value) {
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.IsValid() || !WriteWhole(handle, changed))
         return FALSE;
-    if (session) {
-        session->m_bytes = changed;
-        session->m_read = true;
-    }
+    if (session)
+        session->Wrote(changed);
     return TRUE;
 }

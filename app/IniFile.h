@@ -35,16 +35,21 @@ class IniFileSession {
 
     // The session holding this file, if any.
     static IniFileSession* For(const char* path);
-    // After a write that did not go through the session's bytes.
-    void Reread();
 
-    CString m_path;
-    IniFileLock m_lock;
-    bool m_read = false; // false: the file could not be read (m_readError)
-    DWORD m_readError = NO_ERROR;
-    CString m_bytes; // the file as it is now
+    // The file as the session last read or wrote it; false, with the read's
+    // error, when it could not be read.
+    bool Bytes(CString& bytes) const;
+    // A write that went through the session's bytes.
+    void Wrote(const CString& bytes);
+    // After a write that did not.
+    void Reread();
 
   private:
     static IniFileSession* s_current;
     IniFileSession* m_outer = nullptr;
+    CString m_path;
+    IniFileLock m_lock;
+    bool m_read = false;
+    DWORD m_readError = NO_ERROR;
+    CString m_bytes;
 };

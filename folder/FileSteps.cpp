@@ -23,21 +23,28 @@ bool SameFile(const char* first, const char* second) {
 }
 } // namespace
 
-bool AddAttribute(const char* path, DWORD bit) {
+namespace {
+// One read of the attributes: the bit is added to what is there, and a
+// folder step refuses a path that names a file.
+bool AddBit(const char* path, DWORD bit, bool folderOnly) {
     WidePath wide(path);
     DWORD attributes = GetFileAttributesW(wide);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return false;
-    return SetFileAttributesW(wide, attributes | bit) != FALSE;
-}
-
-bool AddFolderAttribute(const char* path, DWORD bit) {
-    DWORD attributes = GetFileAttributesW(WidePath(path));
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (folderOnly && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         SetLastError(ERROR_DIRECTORY);
         return false;
     }
-    return AddAttribute(path, bit);
+    return SetFileAttributesW(wide, attributes | bit) != FALSE;
+}
+} // namespace
+
+bool AddAttribute(const char* path, DWORD bit) {
+    return AddBit(path, bit, false);
+}
+
+bool AddFolderAttribute(const char* path, DWORD bit) {
+    return AddBit(path, bit, true);
 }
 
 bool CopyIconFile(const char* iconPath, const char* destination) {

@@ -37,13 +37,6 @@ std::string DesktopIni(const Install& install) {
     return ReadBytes(install.Target() + "\\desktop.ini");
 }
 
-std::string Repeat(const char* piece, int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i)
-        text += piece;
-    return text;
-}
-
 class Chooser : public ::testing::Test {
   protected:
     Chooser() : m_install(true) {}

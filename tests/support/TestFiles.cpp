@@ -90,3 +90,10 @@ std::string Sjis(const char* utf8) {
     bytes.resize(length > 0 ? length - 1 : 0);
     return bytes;
 }
+
+std::string Repeat(const char* piece, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += piece;
+    return text;
+}

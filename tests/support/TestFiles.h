@@ -33,3 +33,5 @@ DWORD Attributes(const char* path);
 
 // A u8"" literal as CP932 bytes (plain literals already are CP932).
 std::string Sjis(const char* utf8);
+// The piece count times over, as one text.
+std::string Repeat(const char* piece, int count);

@@ -4,6 +4,7 @@
 #include "support/DialogTemplate.h"
 #include "support/Driver.h"
 #include "support/InProcess.h"
+#include "support/TestFiles.h"
 #include "ui/CommentDlg.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +12,6 @@
 namespace {
 HWND WaitForPrompt() {
     return WaitForDialog(0, [](HWND w) { return TextOf(w) == "フォルダの説明を入力"; });
-}
-
-std::string Repeat(const char* piece, int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i)
-        text += piece;
-    return text;
 }
 
 TEST(CommentTemplate, MatchesTheLayout) {
