@@ -3,10 +3,16 @@
 #   docs/popup.png        the popup, pointer and hover bar on "重要"
 #   docs/prompt.png       the description prompt that row opens, pre-filled
 #   docs/desktop-ini.png  the desktop.ini the program then wrote, as text
-# Run after scripts/setup.sh; it builds what it needs (Snap.exe is part of
-# the build).
+# Run after scripts/setup.sh; it installs ImageMagick and builds what it
+# needs (Snap.exe is part of the build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# ImageMagick only for the pictures: the test command does not need it.
+if ! command -v convert >/dev/null; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends imagemagick >/dev/null
+fi
 source "$root/scripts/wine-env.sh"
 bash "$root/scripts/build.sh" "$VORELKIN_BUILD_ARCH"
 

@@ -15,7 +15,7 @@ for p in cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-m
          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          mingw-w64-i686-dev mingw-w64-x86-64-dev googletest xvfb xauth locales x11-utils \
          fonts-ipafont-gothic clang-format clang libclang-rt-14-dev python3 zip procps \
-         imagemagick fonts-wine; do
+         fonts-wine; do
   have_pkg "$p" || need+=("$p")
 done
 # wine32 runs the 32-bit program where the kernel allows 32-bit processes;
