@@ -6,7 +6,7 @@
 
 #include "IniText.h"
 #include "../framework/Scoped.h"
-#include "../framework/WidePath.h"
+#include "WidePath.h"
 
 #include <string.h>
 

@@ -27,6 +27,12 @@ BEGIN_MESSAGE_MAP(CMainApp, CWinApp)
 ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
+CMainApp::CMainApp() {
+    m_pszHelpText = "Vorelkin: フォルダにアイコンと説明を付けます。\r\n"
+                    "フォルダを右クリックして「送る」から起動し、一覧から種類を選んでください。\r\n"
+                    "設定は実行ファイルと同じフォルダの vrkcfg.ini にあります。";
+}
+
 OptionTexts LoadSettings(const CString& exePath, int osVersion) {
     const char* iconSetPrefix = osVersion == 51 ? "\\FldXP0" : "\\fld0";
 

@@ -4,7 +4,7 @@
 
 class CMainApp : public CWinApp {
   public:
-    CMainApp() = default;
+    CMainApp();
     ~CMainApp() override = default;
 
     BOOL InitInstance() override;

@@ -5,8 +5,7 @@
 #include "GuiCounts.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
-#include "support/Install.h"
-#include "support/ShellWindows.h"
+#include "support/Desktop.h"
 
 #include <algorithm>
 #include <stdlib.h>
@@ -97,6 +96,12 @@ struct ShowWatch {
     HWND window = nullptr;
     std::vector<HWND> created;
 } g_watch;
+
+CString ClassOf(HWND window) {
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
 
 bool IsTopDialog(HWND window) {
     return GetAncestor(window, GA_PARENT) == GetDesktopWindow() && ClassOf(window) == "#32770";
@@ -233,14 +238,52 @@ void BenchStartUp(int repetitions) {
 
 // --- (b) confirmation to process exit ---------------------------------------
 
+// Stand-ins for the shell's windows, made in this process, which answers
+// them while it waits.
+class ShellWindows {
+  public:
+    ShellWindows() {
+        for (const char* name :
+             {"CabinetWClass", "ExploreWClass", "SHELLDLL_DefView", "SysListView32"}) {
+            WNDCLASSA windowClass = {
+                0,       DefWindowProcA, 0,       0,       GetModuleHandleA(nullptr),
+                nullptr, nullptr,        nullptr, nullptr, nullptr};
+            windowClass.lpszClassName = name;
+            RegisterClassA(&windowClass);
+        }
+    }
+    ShellWindows(const ShellWindows&) = delete;
+    ShellWindows& operator=(const ShellWindows&) = delete;
+    ~ShellWindows() {
+        for (auto it = m_windows.rbegin(); it != m_windows.rend(); ++it)
+            DestroyWindow(*it);
+        Take();
+    }
+    HWND Add(const char* className, HWND parent, const char* title) {
+        DWORD style = parent ? WS_CHILD | WS_VISIBLE : WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+        m_windows.push_back(CreateWindowA(className, title, style, 10, 10, 200, 150, parent,
+                                          nullptr, GetModuleHandleA(nullptr), nullptr));
+        return m_windows.back();
+    }
+    // Handles what was posted to them.
+    void Take() {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
+
+  private:
+    std::vector<HWND> m_windows;
+};
+
 // Folder windows of both refresh classes, each with the shell's view and its
 // list view inside, visible and titled: every refresh pass reaches them.
 void OpenShellWindows(ShellWindows& shell, int count) {
     char title[64];
     for (int i = 0; i < count; ++i) {
         snprintf(title, sizeof(title), "Folder %d", i);
-        HWND top = shell.Top(i % 2 ? "ExploreWClass" : "CabinetWClass", title, true);
-        shell.Child(shell.Child(top, "SHELLDLL_DefView"), "SysListView32");
+        HWND top = shell.Add(i % 2 ? "ExploreWClass" : "CabinetWClass", nullptr, title);
+        shell.Add("SysListView32", shell.Add("SHELLDLL_DefView", top, ""), "");
     }
 }
 
@@ -250,7 +293,7 @@ double TimeConfirmToExit(const Install& install, int shellWindows) {
     ShellWindows shell;
     OpenShellWindows(shell, shellWindows);
     Process process;
-    HWND chooser = install.LaunchOnTarget(process);
+    HWND chooser = install.Open(process);
     if (!chooser)
         return -1;
     PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDC_SLOT1, STN_CLICKED),
@@ -388,7 +431,7 @@ void BenchHandles(int popupRepaints, int sheetRepaints) {
     printf("(c) GUI handles of a counting build (VorelkinCounted.exe) before and after repaints\n");
     Install install(true, "VorelkinCounted.exe");
     Process process;
-    HWND chooser = install.LaunchOnTarget(process);
+    HWND chooser = install.Open(process);
     if (!chooser) {
         printf("    the counting build showed no popup\n");
         return;

@@ -1,7 +1,7 @@
 #include "FileSteps.h"
 
 #include "../framework/Scoped.h"
-#include "../framework/WidePath.h"
+#include "../app/WidePath.h"
 
 #include <stdio.h>
 

@@ -5,7 +5,7 @@
 
 #include "../app/Settings.h"
 #include "../app/TextRules.h"
-#include "../framework/MessageBox.h"
+#include "../framework/App.h"
 #include "../ui/SelectDlg.h"
 
 #include <shlobj.h>

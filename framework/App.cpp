@@ -1,14 +1,21 @@
 #include "App.h"
 
-#include "MessageBox.h"
-#include "../app/TextRules.h"
-
 namespace {
 CWinApp* g_app = nullptr;
-}
 
-BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
-END_MESSAGE_MAP()
+// The executable's base name without its extension.
+CString TitleOf(const CString& path) {
+    const char* name = path;
+    const char* dot = nullptr;
+    for (const char* at = name; *at; at = CharNextA(at)) {
+        if (*at == '\\')
+            name = at + 1;
+        else if (*at == '.')
+            dot = at;
+    }
+    return dot > name ? CString(name, (int)(dot - name)) : CString(name);
+}
+} // namespace
 
 CWinApp::CWinApp(const char* appName) : m_pszAppName(appName) {
     g_app = this;
@@ -19,19 +26,8 @@ CWinApp::~CWinApp() {
         g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance() {
-    return TRUE;
-}
-
-int CWinApp::ExitInstance() {
-    return 0;
-}
-
 void CWinApp::OnHelp() {
-    AfxMessageBox("Vorelkin: フォルダにアイコンと説明を付けます。\r\n"
-                  "フォルダを右クリックして「送る」から起動し、一覧から種類を選んでください。\r\n"
-                  "設定は実行ファイルと同じフォルダの vrkcfg.ini にあります。",
-                  MB_OK | MB_ICONINFORMATION);
+    AfxMessageBox(m_pszHelpText, MB_OK | MB_ICONINFORMATION);
 }
 
 CWinApp* AfxGetApp() {
@@ -59,22 +55,27 @@ CString AfxGetModulePath() {
     }
 }
 
-int AfxWinMain(HINSTANCE instance) {
+int AfxMessageBox(const char* text, UINT type, UINT) {
+    if ((type & MB_ICONMASK) == 0)
+        type |= MB_ICONEXCLAMATION;
+    return MessageBoxA(AfxGetSafeOwner(nullptr), text, AfxGetAppName(), type);
+}
+
+HWND AfxGetSafeOwner(CWnd* parent) {
+    if (parent && parent->m_hWnd)
+        return parent->m_hWnd;
+    if (!g_app || !g_app->m_pMainWnd || !g_app->m_pMainWnd->m_hWnd)
+        return nullptr;
+    return GetLastActivePopup(g_app->m_pMainWnd->m_hWnd);
+}
+
+int AfxWinMain() {
     CWinApp* app = AfxGetApp();
     if (!app)
         return 1;
-    app->m_hInstance = instance;
     if (!app->m_pszAppName) {
-        // The title is the executable's base name without its extension.
-        CString path = AfxGetModulePath();
-        CString name = path.Mid(FindLastBackslash(path) + 1);
-        int dot = -1;
-        for (int i = 0; i < name.GetLength(); ++i) {
-            if (name[i] == '.')
-                dot = i;
-        }
-        app->m_title = dot > 0 ? name.Left(dot) : name;
-        app->m_pszAppName = app->m_title;
+        app->m_strTitle = TitleOf(AfxGetModulePath());
+        app->m_pszAppName = app->m_strTitle;
     }
     // No message loop of our own either way: the dialogs run theirs.
     app->InitInstance();

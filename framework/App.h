@@ -12,23 +12,20 @@ class CWinApp : public CCmdTarget {
     explicit CWinApp(const char* appName = nullptr);
     ~CWinApp() override;
 
-    virtual BOOL InitInstance();
-    virtual int ExitInstance();
+    virtual BOOL InitInstance() { return TRUE; }
+    virtual int ExitInstance() { return 0; }
 
-    // The help command's handler: there is no help file, so it shows a short
-    // text of its own.
+    // The help command's handler: there is no help file, so it shows
+    // m_pszHelpText in a box.
     void OnHelp();
 
     CWnd* m_pMainWnd = nullptr;
     const char* m_pszAppName = nullptr;
-    HINSTANCE m_hInstance = nullptr;
-
-  protected:
-    DECLARE_MESSAGE_MAP()
+    const char* m_pszHelpText = "";
 
   private:
-    CString m_title;
-    friend int AfxWinMain(HINSTANCE instance);
+    CString m_strTitle;
+    friend int AfxWinMain();
 };
 
 CWinApp* AfxGetApp();
@@ -38,4 +35,12 @@ HINSTANCE AfxGetResourceHandle();
 // The full path of the running executable, whatever its length.
 CString AfxGetModulePath();
 
-int AfxWinMain(HINSTANCE instance);
+// A modal box owned by the main window, captioned with the application
+// title; the exclamation icon unless the type names another.
+int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
+
+// The window that owns a new dialog or message box when none is named: the
+// application's main window, as the framework does.
+HWND AfxGetSafeOwner(CWnd* parent);
+
+int AfxWinMain();

@@ -1,16 +1,12 @@
 #include "Dialog.h"
 
 #include "App.h"
-#include "MessageBox.h"
 
 namespace {
-int g_modalDepth = 0;
-
 // What the platform expects back from a dialog procedure for messages whose
 // result is not passed through DWLP_MSGRESULT.
 bool ReturnsResultDirectly(UINT message) {
-    return message == WM_INITDIALOG || message == WM_QUERYDRAGICON || message == WM_COMPAREITEM ||
-           message == WM_VKEYTOITEM || message == WM_CHARTOITEM ||
+    return message == WM_INITDIALOG || message == WM_QUERYDRAGICON ||
            (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC);
 }
 } // namespace
@@ -58,8 +54,7 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int maxChars) {
     }
     if (value.GetLength() <= maxChars)
         return;
-    AfxMessageBox(AfxFormatString1(AFX_IDP_PARSE_STRING_SIZE, CString::FromInt(maxChars)),
-                  MB_ICONEXCLAMATION, AFX_IDP_PARSE_STRING_SIZE);
+    AfxMessageBox(CString::FromInt(maxChars) + " 文字以内で入力してください。", MB_ICONEXCLAMATION);
     pDX->Fail();
 }
 
@@ -67,13 +62,8 @@ CDialog::CDialog(UINT templateId, CWnd* pParentWnd)
     : m_nIDTemplate(templateId), m_pParentWnd(pParentWnd) {}
 
 INT_PTR CDialog::DoModal() {
-    HWND owner = AfxGetSafeOwner(m_pParentWnd);
-    ++g_modalDepth;
-    INT_PTR result = DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), owner,
-                                     DialogProc, (LPARAM)this);
-    if (--g_modalDepth == 0)
-        CWnd::DeleteTempMap();
-    return result;
+    return DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
+                           AfxGetSafeOwner(m_pParentWnd), DialogProc, (LPARAM)this);
 }
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate) {
@@ -81,8 +71,6 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate) {
     DoDataExchange(&dx);
     return !dx.m_bFailed;
 }
-
-void CDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);
@@ -95,31 +83,30 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
-}
-
 bool CDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (DispatchMessageMap(message, wParam, lParam, result))
+    MSG outer = m_current;
+    m_current.message = message;
+    m_current.wParam = wParam;
+    m_current.lParam = lParam;
+    bool handled = ProcessWindowMessage(message, wParam, lParam, &result);
+    m_current = outer;
+    if (handled)
         return true;
-    switch (message) {
-    case WM_INITDIALOG:
+    if (message == WM_INITDIALOG) {
         result = OnInitDialog();
         return true;
-    case WM_COMMAND:
-        if (HIWORD(wParam) != BN_CLICKED)
-            return false;
-        if (LOWORD(wParam) == IDOK) {
-            OnOK();
-            return true;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            OnCancel();
-            return true;
-        }
-        if (LOWORD(wParam) == ID_HELP)
-            return AfxGetApp() && AfxGetApp()->OnCmdMsg(ID_HELP, 0);
+    }
+    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED)
         return false;
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        OnOK();
+        return true;
+    case IDCANCEL:
+        OnCancel();
+        return true;
+    case ID_HELP:
+        return AfxGetApp() && AfxGetApp()->OnCmdMsg(ID_HELP, 0);
     default:
         return false;
     }
@@ -155,13 +142,4 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
         return (INT_PTR)result;
     SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
     return TRUE;
-}
-
-HWND AfxGetSafeOwner(CWnd* parent) {
-    if (parent && parent->m_hWnd)
-        return parent->m_hWnd;
-    CWinApp* app = AfxGetApp();
-    if (!app || !app->m_pMainWnd || !app->m_pMainWnd->m_hWnd)
-        return nullptr;
-    return GetLastActivePopup(app->m_pMainWnd->m_hWnd);
 }

@@ -34,13 +34,13 @@ class CDialog : public CWnd {
     void EndDialog(int result) { ::EndDialog(m_hWnd, result); }
 
   protected:
-    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual void DoDataExchange(CDataExchange*) {}
     virtual BOOL OnInitDialog();
     virtual void OnOK();
-    virtual void OnCancel();
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
 
-    // The dialog's own message handling; false lets the platform's dialog
-    // manager handle the message.
+    // The message map, then the dialog's own handling; false lets the
+    // platform's dialog manager handle the message.
     virtual bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -48,7 +48,3 @@ class CDialog : public CWnd {
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
 };
-
-// The window that owns a new dialog or message box when none is named: the
-// application's main window, as the framework does.
-HWND AfxGetSafeOwner(CWnd* parent);

@@ -1,6 +1,6 @@
 #include "FileDialog.h"
 
-#include "Dialog.h"
+#include "App.h"
 
 namespace {
 // The bars become NULs; a bar that is the second byte of a double-byte
@@ -28,10 +28,7 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* defExt, const char* f
     m_ofn.lpstrFile = m_szFileName;
     m_ofn.nMaxFile = sizeof(m_szFileName);
     m_ofn.Flags = flags;
-    if (defExt) {
-        m_strDefExt = defExt;
-        m_ofn.lpstrDefExt = m_strDefExt;
-    }
+    m_ofn.lpstrDefExt = defExt;
     if (fileName)
         lstrcpynA(m_szFileName, fileName, sizeof(m_szFileName));
     if (filter) {

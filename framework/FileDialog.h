@@ -7,7 +7,8 @@
 
 class CFileDialog {
   public:
-    // filter: "label|pattern|label|pattern|", as the framework writes it.
+    // filter: "label|pattern|label|pattern|", as the framework writes it;
+    // defExt must outlive the dialog.
     CFileDialog(BOOL bOpenFileDialog, const char* defExt = nullptr, const char* fileName = nullptr,
                 DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* filter = nullptr,
                 CWnd* pParentWnd = nullptr);
@@ -25,7 +26,6 @@ class CFileDialog {
   private:
     bool m_bOpenFileDialog;
     CWnd* m_pParentWnd;
-    CString m_strDefExt;
     CString m_strFilter; // NUL-separated, ending in two NULs
     char m_szFileName[MAX_PATH];
 };

@@ -2,12 +2,6 @@
 
 #include "App.h"
 
-namespace {
-bool AppHandlesHelp() {
-    return AfxGetApp() && AfxGetApp()->HandlesCommand(ID_HELP, 0);
-}
-} // namespace
-
 CPropertyPage::CPropertyPage(UINT templateId) : CDialog(templateId, nullptr) {}
 
 BOOL CPropertyPage::OnSetActive() {
@@ -18,24 +12,6 @@ BOOL CPropertyPage::OnSetActive() {
     }
     return UpdateData(FALSE);
 }
-
-BOOL CPropertyPage::OnKillActive() {
-    return UpdateData(TRUE);
-}
-
-BOOL CPropertyPage::OnApply() {
-    OnOK();
-    return TRUE;
-}
-
-void CPropertyPage::OnReset() {
-    OnCancel();
-}
-
-// A page never ends a dialog: the sheet owns OK and Cancel.
-void CPropertyPage::OnOK() {}
-
-void CPropertyPage::OnCancel() {}
 
 bool CPropertyPage::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message == WM_NOTIFY && OnPageNotify(*reinterpret_cast<const NMHDR*>(lParam), result))
@@ -69,13 +45,8 @@ bool CPropertyPage::OnPageNotify(const NMHDR& header, LRESULT& result) {
 
 INT_PTR CALLBACK CPropertyPage::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // A page starts with its PROPSHEETPAGE, which carries our object.
-    if (message == WM_INITDIALOG) {
-        CPropertyPage* page = reinterpret_cast<CPropertyPage*>(
-            reinterpret_cast<const PROPSHEETPAGEA*>(lParam)->lParam);
-        lParam = (LPARAM)page;
-        if (page->m_pSheet && !page->m_pSheet->m_hWnd)
-            page->m_pSheet->Attach(GetParent(window));
-    }
+    if (message == WM_INITDIALOG)
+        lParam = reinterpret_cast<const PROPSHEETPAGEA*>(lParam)->lParam;
     return DialogProc(window, message, wParam, lParam);
 }
 
@@ -85,7 +56,6 @@ CPropertySheet::CPropertySheet(const char* caption, CWnd* pParentWnd, UINT selec
 void CPropertySheet::AddPage(CPropertyPage* page) {
     if (m_nPages == kMaxPages)
         return;
-    page->m_pSheet = this;
     m_pages[m_nPages++] = page;
 }
 
@@ -93,7 +63,7 @@ INT_PTR CPropertySheet::DoModal() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
 
-    bool help = AppHandlesHelp();
+    bool help = AfxGetApp() && AfxGetApp()->HandlesCommand(ID_HELP, 0);
     PROPSHEETPAGEA pages[kMaxPages] = {};
     for (int i = 0; i < m_nPages; ++i) {
         pages[i].dwSize = sizeof(pages[i]); // the platform steps through the array by it
@@ -113,6 +83,5 @@ INT_PTR CPropertySheet::DoModal() {
     header.nStartPage = m_nStartPage;
     header.ppsp = pages;
     INT_PTR result = PropertySheetA(&header);
-    Detach();
     return result > 0 ? IDOK : IDCANCEL;
 }

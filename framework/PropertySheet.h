@@ -6,8 +6,6 @@
 
 #include <commctrl.h>
 
-class CPropertySheet;
-
 // The default page: loads its controls when created and when shown again,
 // saves and validates them when left (the page stays up if that fails).
 // OK applies nothing more; Cancel exchanges nothing.
@@ -17,11 +15,15 @@ class CPropertyPage : public CDialog {
 
   protected:
     virtual BOOL OnSetActive();
-    virtual BOOL OnKillActive();
-    virtual BOOL OnApply();
-    virtual void OnReset();
-    void OnOK() override;
-    void OnCancel() override;
+    virtual BOOL OnKillActive() { return UpdateData(TRUE); }
+    virtual BOOL OnApply() {
+        OnOK();
+        return TRUE;
+    }
+    virtual void OnReset() { OnCancel(); }
+    // A page never ends a dialog: the sheet owns OK and Cancel.
+    void OnOK() override {}
+    void OnCancel() override {}
 
     bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -30,13 +32,11 @@ class CPropertyPage : public CDialog {
     static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool OnPageNotify(const NMHDR& header, LRESULT& result);
 
-    CPropertySheet* m_pSheet = nullptr;
     bool m_bFirstSetActive = true;
 };
 
 // Runs modally with OK, Cancel, Apply (never enabled: no page reports a
-// change) and Help when the application handles ID_HELP. The window is
-// attached while the sheet is open.
+// change) and Help when the application handles ID_HELP.
 class CPropertySheet : public CWnd {
   public:
     CPropertySheet(const char* caption, CWnd* pParentWnd = nullptr, UINT selectPage = 0);

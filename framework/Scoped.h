@@ -28,33 +28,22 @@ template <class Handle, class Traits> class ScopedHandle {
     Handle m_handle;
 };
 
-struct IconTraits {
-    static HICON Invalid() { return nullptr; }
-    static void Close(HICON h) { DestroyIcon(h); }
-};
-struct GdiTraits {
-    static HGDIOBJ Invalid() { return nullptr; }
-    static void Close(HGDIOBJ h) { DeleteObject(h); }
-};
-struct KernelTraits {
-    static HANDLE Invalid() { return nullptr; }
-    static void Close(HANDLE h) { CloseHandle(h); }
+// Handles whose failure value is null, closed by one call.
+template <class Handle, class Result, Result(WINAPI* close)(Handle)> struct CloseWith {
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { close(h); }
 };
 // CreateFile's failure value is INVALID_HANDLE_VALUE, not null.
 struct FileTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(HANDLE h) { CloseHandle(h); }
 };
-struct LocalTraits {
-    static HLOCAL Invalid() { return nullptr; }
-    static void Close(HLOCAL h) { LocalFree(h); }
-};
 
-using ScopedIcon = ScopedHandle<HICON, IconTraits>;
-using ScopedGdiObject = ScopedHandle<HGDIOBJ, GdiTraits>;
-using ScopedKernelHandle = ScopedHandle<HANDLE, KernelTraits>;
+using ScopedIcon = ScopedHandle<HICON, CloseWith<HICON, BOOL, DestroyIcon>>;
+using ScopedGdiObject = ScopedHandle<HGDIOBJ, CloseWith<HGDIOBJ, BOOL, DeleteObject>>;
+using ScopedKernelHandle = ScopedHandle<HANDLE, CloseWith<HANDLE, BOOL, CloseHandle>>;
 using ScopedFile = ScopedHandle<HANDLE, FileTraits>;
-using ScopedLocalMemory = ScopedHandle<HLOCAL, LocalTraits>;
+using ScopedLocalMemory = ScopedHandle<HLOCAL, CloseWith<HLOCAL, HLOCAL, LocalFree>>;
 
 // A device context from GetDC, given back to its window.
 class ScopedGetDC {

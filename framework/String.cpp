@@ -1,52 +1,44 @@
 #include "String.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 CString::CString(const char* text) {
-    operator=(text);
+    if (text)
+        Append(text, (int)strlen(text));
 }
 
 CString::CString(const char* text, int length) {
     Append(text, length);
 }
 
-CString::CString(CString&& other) noexcept
-    : m_data(other.m_data), m_length(other.m_length), m_capacity(other.m_capacity) {
-    other.m_data = nullptr;
-    other.m_length = other.m_capacity = 0;
-}
-
 CString::~CString() {
     free(m_data);
 }
 
+// A copy is made first: the text may point into our own buffer.
 CString& CString::operator=(const CString& other) {
-    if (this == &other)
-        return *this;
-    m_length = 0;
-    return Append(other.GetString(), other.m_length);
-}
-
-CString& CString::operator=(CString&& other) noexcept {
-    if (this == &other)
-        return *this;
-    free(m_data);
-    m_data = other.m_data;
-    m_length = other.m_length;
-    m_capacity = other.m_capacity;
-    other.m_data = nullptr;
-    other.m_length = other.m_capacity = 0;
-    return *this;
+    CString copy(other);
+    return *this = static_cast<CString&&>(copy);
 }
 
 CString& CString::operator=(const char* text) {
-    if (!text)
-        text = "";
-    // The text may point into our own buffer.
-    CString copy;
-    copy.Append(text, (int)strlen(text));
+    CString copy(text);
     return *this = static_cast<CString&&>(copy);
+}
+
+// The other string takes our buffer, and frees it.
+CString& CString::operator=(CString&& other) noexcept {
+    char* data = m_data;
+    int length = m_length, capacity = m_capacity;
+    m_data = other.m_data;
+    m_length = other.m_length;
+    m_capacity = other.m_capacity;
+    other.m_data = data;
+    other.m_length = length;
+    other.m_capacity = capacity;
+    return *this;
 }
 
 void CString::Empty() {
@@ -93,31 +85,16 @@ void CString::Reserve(int capacity) {
 
 CString CString::FromInt(int value) {
     char digits[12];
-    int at = (int)sizeof(digits);
-    // Through unsigned, so the most negative value has a magnitude too.
-    unsigned magnitude = value < 0 ? 0u - (unsigned)value : (unsigned)value;
-    do {
-        digits[--at] = (char)('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    if (value < 0)
-        digits[--at] = '-';
-    return CString(digits + at, (int)sizeof(digits) - at);
+    snprintf(digits, sizeof(digits), "%d", value);
+    return digits;
 }
 
 CString CString::Left(int count) const {
-    if (count < 0)
-        count = 0;
-    if (count > m_length)
-        count = m_length;
-    return CString(GetString(), count);
+    return CString(GetString(), count < 0 ? 0 : count > m_length ? m_length : count);
 }
 
 CString CString::Mid(int first) const {
-    if (first < 0)
-        first = 0;
-    if (first >= m_length)
-        return CString();
+    first = first < 0 ? 0 : first > m_length ? m_length : first;
     return CString(GetString() + first, m_length - first);
 }
 
@@ -177,11 +154,4 @@ void CStringArray::SetSize(int count) {
     delete[] m_items;
     m_items = items;
     m_count = count;
-}
-
-int CStringArray::Add(const CString& item) {
-    CString copy(item);
-    SetSize(m_count + 1);
-    m_items[m_count - 1] = static_cast<CString&&>(copy);
-    return m_count - 1;
 }

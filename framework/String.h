@@ -8,7 +8,7 @@ class CString {
     CString(const char* text);
     CString(const char* text, int length);
     CString(const CString& other) : CString(other.GetString(), other.m_length) {}
-    CString(CString&& other) noexcept;
+    CString(CString&& other) noexcept { *this = static_cast<CString&&>(other); }
     ~CString();
 
     CString& operator=(const CString& other);
@@ -65,12 +65,7 @@ class CStringArray {
     CStringArray& operator=(const CStringArray&) = delete;
     ~CStringArray() { delete[] m_items; }
 
-    int GetSize() const { return m_count; }
     void SetSize(int count);
-    void RemoveAll() { SetSize(0); }
-    int Add(const CString& item);
-    const CString& GetAt(int index) const { return m_items[index]; }
-    void SetAt(int index, const CString& item) { m_items[index] = item; }
     CString& operator[](int index) { return m_items[index]; }
     const CString& operator[](int index) const { return m_items[index]; }
 

@@ -57,6 +57,3 @@
 #define IDC_ROW_LONG6 1036
 #define IDC_ROW_LONG7 1037
 #define IDC_CHANGE_ICON 1040
-
-// The framework's "too long" message
-#define IDS_PARSE_STRING_SIZE 0xF114

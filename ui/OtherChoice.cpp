@@ -4,7 +4,7 @@
 #include "SelectDlg.h"
 #include "../app/Settings.h"
 #include "../folder/Refresh.h"
-#include "../framework/MessageBox.h"
+#include "../framework/App.h"
 
 void CSelectDlg::OnOther() {
     CCommentDlg prompt(nullptr);

@@ -4,7 +4,6 @@
 #include "../app/Settings.h"
 #include "../folder/Refresh.h"
 #include "../framework/App.h"
-#include "../framework/MessageBox.h"
 #include "../framework/Scoped.h"
 #include "../res/resource.h"
 

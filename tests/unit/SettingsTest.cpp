@@ -1,196 +1,140 @@
-// Start-up's loading and write-back on real settings files.
-#include "app/IniFile.h"
+// Start-up's loading and write-back, and the INI file operations, on real
+// files.
 #include "app/MainApp.h"
 #include "app/Settings.h"
-#include "support/IniLines.h"
-#include "support/TestFiles.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 namespace {
+using namespace std::string_literals;
 using Lines = std::vector<std::string>;
 
-class SettingsFile : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        g_strIconFolder.Empty();
-        g_arrIconPath.RemoveAll();
-        for (int& index : g_nIconIndex)
-            index = 0;
-        g_bHelp = g_bIconCopy = g_bTipDelete = false;
-        g_nToumeido = 0;
+// The file a first run writes: every key, in order, with its default.
+std::string DefaultFile(const std::string& icons, const char* prefix) {
+    std::string text = "[FolderPath]\r\nICON_FOLDER=" + icons + "\r\n[IconPath]\r\n";
+    for (int slot = 0; slot < IconSlot::Count; ++slot) {
+        text += std::string(IconSlot::PathKey(slot)) + "=" + icons + prefix + std::to_string(slot) +
+                ".ico\r\n";
+        text += std::string(IconSlot::IndexKey(slot)) + "=0\r\n";
     }
-    CString ExePath() const { return m_dir / "Vorelkin.exe"; }
-    CString Ini() const { return m_dir / "vrkcfg.ini"; }
-    std::string Dir() const { return std::string(m_dir.Path()); }
-    void WriteIni(const std::string& text) { ASSERT_TRUE(WriteBytes(Ini(), text)); }
-    Lines FileLines() const { return IniLines(ReadBytes(Ini())); }
+    return text + "[Property]\r\nHELP=0\r\nICON_COPY=0\r\nTIP_DELETE=0\r\nTOUMEIDO=50\r\n";
+}
 
-    // The lines of a complete file, as a first run writes them.
-    Lines DefaultLines(const std::string& iconFolder, const char* prefix) const {
-        Lines lines = {"[FolderPath]", "ICON_FOLDER=" + iconFolder, "[IconPath]"};
-        for (int i = 0; i < 8; ++i) {
-            lines.push_back("PATH_" + std::to_string(i) + "=" + iconFolder + prefix +
-                            std::to_string(i) + ".ico");
-            lines.push_back("ICON_INDEX_" + std::to_string(i) + "=0");
+TEST(Settings, FirstRunWritesEveryDefaultInOrderAndCreatesTheIconsFolder) {
+    for (int os : {0, 51}) {
+        TempDir dir;
+        const std::string icons = std::string(dir.Path()) + "\\icons";
+        const std::string expected = DefaultFile(icons, os == 51 ? "\\FldXP0" : "\\fld0");
+        OptionTexts options = LoadSettings(dir / "Vorelkin.exe", os);
+        EXPECT_EQ(expected, ReadBytes(dir / "vrkcfg.ini")) << os;
+        EXPECT_TRUE(Attributes(icons.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+        EXPECT_EQ(std::string(dir.Path()) + "\\", std::string(g_strExeDir));
+        SaveSettings(options); // an untouched model writes the same file back
+        EXPECT_EQ(expected, ReadBytes(dir / "vrkcfg.ini")) << os;
+    }
+}
+
+// Each file is loaded and written back; the lines must be there, in order.
+TEST(Settings, ValuesAreReadNormalisedAndWrittenBackWithForeignLines) {
+    const std::string longPath = "C:\\" + std::string(300, 'x') + ".ico";
+    // The executable's folder under the temporary one, the file before, its
+    // lines after, ICON_COPY and TOUMEIDO as loaded.
+    const std::tuple<int, const char*, std::string, Lines, bool, int> rows[] = {
+        {__LINE__,
+         "",
+         "[Property]\r\nICON_COPY=yes\r\nTIP_DELETE=0\r\nHELP=\r\nTOUMEIDO=12abc\r\n[IconPath]\r\n"
+         "ICON_INDEX_3=12abc\r\nICON_INDEX_2=-1\r\nICON_INDEX_0=3\r\nICON_INDEX_5=99999999999\r\n"
+         "ICON_INDEX_6=  +7x\r\n",
+         {"ICON_COPY=yes", "TIP_DELETE=0", "HELP=0", "TOUMEIDO=12abc", "ICON_INDEX_3=12",
+          "ICON_INDEX_2=-1", "ICON_INDEX_0=3", "ICON_INDEX_5=2147483647", "ICON_INDEX_6=7",
+          "ICON_INDEX_7=0"},
+         true,
+         12},
+        {__LINE__,
+         "",
+         "; kept\r\n[Other]\r\nkey=value\r\n[Property]\r\nICONCOPY=1\r\n",
+         {"; kept", "[Other]", "key=value", "[Property]", "ICONCOPY=1", "HELP=0", "ICON_COPY=0"},
+         false,
+         50},
+        // A named icons folder is used as it stands, two backslashes and all.
+        {__LINE__,
+         "",
+         "[FolderPath]\r\nICON_FOLDER=<dir>\\nowhere\\\r\n",
+         {"ICON_FOLDER=<dir>\\nowhere\\", "PATH_1=<dir>\\nowhere\\\\fld01.ico"},
+         false,
+         50},
+        {__LINE__,
+         "",
+         "[IconPath]\r\nPATH_4=" + longPath + "\r\n",
+         {"PATH_4=" + longPath},
+         false,
+         50},
+        // "表" ends in the byte 0x5C, which is no separator.
+        {__LINE__, "\\表", "", {"ICON_FOLDER=<dir>\\icons"}, false, 50},
+    };
+    for (const auto& [line, exeFolder, before, after, iconCopy, toumeido] : rows) {
+        TempDir temp;
+        const CString dir = temp.Path() + exeFolder;
+        CreateDirectoryA(dir, nullptr);
+        auto expand = [&](std::string text) {
+            for (size_t at; (at = text.find("<dir>")) != std::string::npos;)
+                text.replace(at, 5, std::string(dir));
+            return text;
+        };
+        ASSERT_TRUE(before.empty() || WriteBytes(dir + "\\vrkcfg.ini", expand(before)));
+        SaveSettings(LoadSettings(dir + "\\Vorelkin.exe", 0));
+        EXPECT_EQ(iconCopy, g_bIconCopy) << "line " << line;
+        EXPECT_EQ(toumeido, g_nToumeido) << "line " << line;
+        Lines lines = IniLines(ReadBytes(dir + "\\vrkcfg.ini"));
+        auto at = lines.begin();
+        for (const std::string& wanted : after) {
+            at = std::find(at, lines.end(), expand(wanted));
+            EXPECT_NE(lines.end(), at) << "line " << line << ": " << wanted;
         }
-        for (const char* line :
-             {"[Property]", "HELP=0", "ICON_COPY=0", "TIP_DELETE=0", "TOUMEIDO=50"})
-            lines.push_back(line);
-        return lines;
+        EXPECT_FALSE(FileExists(dir + "\\nowhere")) << "line " << line;
     }
-
-    TempDir m_dir;
-};
-
-TEST_F(SettingsFile, FirstRunWritesEveryKeyInOrderAndCreatesTheIconsFolder) {
-    OptionTexts options = LoadSettings(ExePath(), 0);
-    std::string icons = Dir() + "\\icons";
-    EXPECT_EQ(DefaultLines(icons, "\\fld0"), FileLines());
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, Attributes(icons.c_str()));
-    EXPECT_EQ(Dir() + "\\", std::string(g_strExeDir));
-    EXPECT_EQ(std::string(Ini()), std::string(g_strIniPath));
-    EXPECT_EQ(icons + "\\fld03.ico", std::string(g_arrIconPath[3]));
-    EXPECT_EQ(50, g_nToumeido);
-
-    // The write-back of an untouched model changes nothing.
-    SaveSettings(options);
-    EXPECT_EQ(DefaultLines(icons, "\\fld0"), FileLines());
 }
 
-TEST_F(SettingsFile, VersionCode51ChoosesTheXpIconSet) {
-    LoadSettings(ExePath(), 51);
-    EXPECT_EQ(DefaultLines(Dir() + "\\icons", "\\FldXP0"), FileLines());
-}
-
-TEST_F(SettingsFile, ValuesAreReadAndNormalisedOnWriteBack) {
-    WriteIni("[Property]\r\nICON_COPY=yes\r\nTIP_DELETE=0\r\nHELP=\r\nTOUMEIDO=12abc\r\n"
-             "[IconPath]\r\nICON_INDEX_3=12abc\r\nICON_INDEX_2=-1\r\nICON_INDEX_0=3\r\n"
-             "ICON_INDEX_5=99999999999\r\nICON_INDEX_6=  +7x\r\n");
-    OptionTexts options = LoadSettings(ExePath(), 0);
-    EXPECT_TRUE(g_bIconCopy);
-    EXPECT_FALSE(g_bTipDelete);
-    EXPECT_FALSE(g_bHelp);
-    EXPECT_EQ(12, g_nToumeido);
-    EXPECT_EQ(12, g_nIconIndex[3]);
-    EXPECT_EQ(-1, g_nIconIndex[2]);
-    EXPECT_EQ(3, g_nIconIndex[0]);
-    EXPECT_EQ(2147483647, g_nIconIndex[5]); // saturates instead of overflowing
-    EXPECT_EQ(7, g_nIconIndex[6]);
-
-    SaveSettings(options);
-    std::string text = ReadBytes(Ini());
-    for (const char* line : {"ICON_COPY=yes", "TIP_DELETE=0", "HELP=0", "TOUMEIDO=12abc",
-                             "ICON_INDEX_3=12\r", "ICON_INDEX_2=-1\r", "ICON_INDEX_0=3\r",
-                             "ICON_INDEX_5=2147483647\r", "ICON_INDEX_6=7\r", "ICON_INDEX_7=0\r"})
-        EXPECT_NE(std::string::npos, text.find(line)) << line;
-}
-
-TEST_F(SettingsFile, ForeignLinesAndSectionsSurviveTheWriteBack) {
-    WriteIni("; comment kept\r\n[Other]\r\nkey=value\r\n[Property]\r\nICONCOPY=1\r\n");
-    SaveSettings(LoadSettings(ExePath(), 0));
-    std::string text = ReadBytes(Ini());
-    EXPECT_NE(std::string::npos, text.find("; comment kept"));
-    EXPECT_NE(std::string::npos, text.find("[Other]\r\nkey=value"));
-    EXPECT_NE(std::string::npos, text.find("ICONCOPY=1"));
-    EXPECT_NE(std::string::npos, text.find("ICON_COPY=0"));
-    EXPECT_FALSE(g_bIconCopy);
-}
-
-TEST_F(SettingsFile, NamedIconFolderIsUsedAsItStandsAndNeverCreated) {
-    std::string missing = Dir() + "\\nowhere\\";
-    WriteIni("[FolderPath]\r\nICON_FOLDER=" + missing + "\r\n");
-    LoadSettings(ExePath(), 0);
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, Attributes((Dir() + "\\nowhere").c_str()));
-    EXPECT_EQ(missing + "\\fld01.ico", std::string(g_arrIconPath[1])); // two backslashes
-}
-
-TEST_F(SettingsFile, LongValuesSurviveWhole) {
-    std::string longPath = "C:\\" + std::string(300, 'x') + ".ico";
-    WriteIni("[IconPath]\r\nPATH_4=" + longPath + "\r\n");
-    OptionTexts options = LoadSettings(ExePath(), 0);
-    EXPECT_EQ(longPath, std::string(g_arrIconPath[4]));
-    SaveSettings(options);
-    EXPECT_NE(std::string::npos, ReadBytes(Ini()).find("PATH_4=" + longPath + "\r\n"));
-}
-
-TEST_F(SettingsFile, ExecutableInADriveRootKeepsItsFilesInTheRoot) {
-    // Only the derived names are checked; the files land in the root of C:.
+TEST(Settings, ExecutableInADriveRootKeepsItsFilesInTheRoot) {
     LoadSettings("C:\\Vorelkin.exe", 0);
-    EXPECT_STREQ("C:\\", g_strExeDir);
     EXPECT_STREQ("C:\\vrkcfg.ini", g_strIniPath);
     EXPECT_STREQ("C:\\icons", g_strIconFolder);
     DeleteFileA("C:\\vrkcfg.ini");
     RemoveDirectoryA("C:\\icons");
 }
 
-TEST_F(SettingsFile, DoubleByteExecutableFolderIsSplitAtItsRealBackslash) {
-    // "表" is 0x95 0x5C: its second byte must not count as a separator.
-    CString folder = m_dir / "表";
-    ASSERT_TRUE(CreateDirectoryA(folder, nullptr));
-    LoadSettings(folder + "\\Vorelkin.exe", 0);
-    EXPECT_EQ(std::string(folder) + "\\", std::string(g_strExeDir));
-    EXPECT_TRUE(FileExists(folder + "\\vrkcfg.ini"));
-}
-
-TEST(IniOperations, GetStringIniReportsOnlyNonEmptyValuesAndLeavesTextOtherwise) {
+// A Unicode file is edited in its own encoding; the values read are CP932.
+TEST(IniFile, KeepsTheEncodingAndReportsOnlyNonEmptyValues) {
+    auto unicode = [](const char* text, UINT codePage) {
+        wchar_t wide[256];
+        int count = MultiByteToWideChar(932, 0, text, -1, wide, 256) - 1;
+        if (codePage == 1200)
+            return "\xFF\xFE"s + std::string((const char*)wide, count * 2);
+        char bytes[512];
+        int length = WideCharToMultiByte(CP_UTF8, 0, wide, count, bytes, 512, nullptr, nullptr);
+        return "\xEF\xBB\xBF"s + std::string(bytes, length);
+    };
     TempDir dir;
-    CString ini = dir / "t.ini";
-    CString text = "untouched";
-    EXPECT_FALSE(GetStringINI(ini, "S", "K", text)); // no file
-    EXPECT_STREQ("untouched", text);
-    ASSERT_TRUE(SetStringINI(ini, "S", "K", ""));
-    EXPECT_FALSE(GetStringINI(ini, "S", "K", text)); // empty value
-    EXPECT_STREQ("untouched", text);
-    EXPECT_NE(std::string::npos, ReadBytes(ini).find("K=")); // the key stays
-    ASSERT_TRUE(SetStringINI(ini, "S", "K", "v"));
-    EXPECT_TRUE(GetStringINI(ini, "S", "K", text));
-    EXPECT_STREQ("v", text);
-}
-
-TEST(IniOperations, ASessionReadsOnceWritesThroughAndLeavesNothingStale) {
-    TempDir dir;
-    CString ini = dir / "t.ini";
-    CString other = dir / "other.ini";
-    ASSERT_TRUE(WriteBytes(ini, "[S]\r\nK=a\r\n"));
-    CString text;
-    {
-        IniFileSession session(ini);
-        ASSERT_TRUE(GetStringINI(ini, "S", "K", text));
-        EXPECT_STREQ("a", text);
-        ASSERT_TRUE(SetStringINI(ini, "S", "K", "b"));
-        EXPECT_EQ("[S]\r\nK=b\r\n", ReadBytes(ini)); // on disk at once
-        ASSERT_TRUE(GetStringINI(ini, "S", "K", text));
-        EXPECT_STREQ("b", text);
-        // Other files go their own way meanwhile.
-        ASSERT_TRUE(SetStringINI(other, "S", "K", "c"));
-        ASSERT_TRUE(GetStringINI(other, "S", "K", text));
-        EXPECT_STREQ("c", text);
+    const CString ini = dir / "t.ini";
+    for (UINT codePage : {1200u, 65001u}) {
+        ASSERT_TRUE(WriteBytes(ini, unicode("[他]\r\nキー=値\r\n[S]\r\n K = 旧 \r\n", codePage)));
+        ASSERT_TRUE(SetStringINI(ini, "S", "K", "表ソ"));
+        ASSERT_TRUE(SetStringINI(ini, "S", "L", "新"));
+        EXPECT_EQ(unicode("[他]\r\nキー=値\r\n[S]\r\n K =表ソ\r\nL=新\r\n", codePage),
+                  ReadBytes(ini))
+            << codePage;
+        CString text;
+        EXPECT_TRUE(GetStringINI(ini, "他", "キー", text));
+        EXPECT_STREQ("値", text);
     }
-    // What another program writes between two sessions is seen by the next.
-    ASSERT_TRUE(WriteBytes(ini, "; theirs\r\n[S]\r\nK=d\r\n"));
-    IniFileSession session(ini);
-    ASSERT_TRUE(GetStringINI(ini, "S", "K", text));
-    EXPECT_STREQ("d", text);
-    ASSERT_TRUE(SetStringINI(ini, "S", "J", "e"));
-    EXPECT_EQ("; theirs\r\n[S]\r\nK=d\r\nJ=e\r\n", ReadBytes(ini));
-}
-
-TEST(IniOperations, ASessionOnAMissingFileCreatesItWithTheFirstKey) {
-    TempDir dir;
-    CString ini = dir / "new.ini";
-    IniFileSession session(ini);
     CString text = "untouched";
+    ASSERT_TRUE(SetStringINI(ini, "S", "K", ""));
     EXPECT_FALSE(GetStringINI(ini, "S", "K", text));
-    ASSERT_TRUE(SetStringINI(ini, "S", "K", "v"));
-    ASSERT_TRUE(SetStringINI(ini, "S", "L", "w"));
-    EXPECT_EQ("[S]\r\nK=v\r\nL=w\r\n", ReadBytes(ini));
-}
-
-TEST(IniOperations, SetStringIniReportsARefusedWrite) {
-    TempDir dir;
-    CString blocked = dir / "blocked";
-    ASSERT_TRUE(CreateDirectoryA(blocked, nullptr)); // a folder where the file should be
-    EXPECT_FALSE(SetStringINI(blocked, "S", "K", "v"));
+    EXPECT_FALSE(GetStringINI(dir / "none.ini", "S", "K", text));
+    EXPECT_STREQ("untouched", text);
 }
 } // namespace

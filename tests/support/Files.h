@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // A new empty folder under the temp folder; removed with everything in it.
 class TempDir {
@@ -26,12 +27,17 @@ class TempDir {
 // Deletes a file or a folder tree, clearing attributes that would refuse it.
 void RemoveTree(const char* path);
 
+// Through the wide calls, so paths past MAX_PATH work too.
 std::string ReadBytes(const char* path);
 bool WriteBytes(const char* path, const std::string& bytes);
-bool FileExists(const char* path);
 DWORD Attributes(const char* path);
+inline bool FileExists(const char* path) {
+    return Attributes(path) != INVALID_FILE_ATTRIBUTES;
+}
 
-// A u8"" literal as CP932 bytes (plain literals already are CP932).
-std::string Sjis(const char* utf8);
 // The piece count times over, as one text.
 std::string Repeat(const char* piece, int count);
+// The non-blank lines of an INI file's bytes, without line ends.
+std::vector<std::string> IniLines(const std::string& bytes);
+// The full path of a file beside the test executable.
+CString BesideTests(const char* name);

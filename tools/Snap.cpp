@@ -7,8 +7,7 @@
 // there. scripts/screenshots.sh runs it and turns the results into PNGs.
 #include "framework/Scoped.h"
 #include "res/resource.h"
-#include "support/Driver.h"
-#include "support/TestFiles.h"
+#include "support/Desktop.h"
 
 #include <stdio.h>
 

@@ -1,0 +1,350 @@
+// The real program started as a user starts it and driven with the pointer
+// and the keyboard: only what needs the real program and real input.
+#include "app/Settings.h"
+#include "res/resource.h"
+#include "support/Desktop.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace {
+using namespace std::string_literals;
+using Lines = std::vector<std::string>;
+
+std::string Setting(const CString& ini, const char* section, const char* key) {
+    CString value;
+    GetStringINI(ini, section, key, value);
+    return std::string(value);
+}
+
+// Each of the 21 keys holds a value, on one line of its own.
+void ExpectEverySettingOnce(const CString& ini) {
+    std::vector<std::pair<const char*, CString>> keys = {{"FolderPath", "ICON_FOLDER"}};
+    for (int slot = 0; slot < IconSlot::Count; ++slot) {
+        keys.push_back({"IconPath", IconSlot::PathKey(slot)});
+        keys.push_back({"IconPath", IconSlot::IndexKey(slot)});
+    }
+    for (const char* key : {"HELP", "ICON_COPY", "TIP_DELETE", "TOUMEIDO"})
+        keys.push_back({"Property", key});
+    Lines lines = IniLines(ReadBytes(ini));
+    for (const auto& [section, key] : keys) {
+        std::string prefix = std::string(key) + "=";
+        EXPECT_EQ(1, std::count_if(lines.begin(), lines.end(),
+                                   [&](const std::string& l) { return l.find(prefix) == 0; }))
+            << key.GetString();
+        EXPECT_NE("", Setting(ini, section, key)) << key.GetString();
+    }
+}
+
+// Answers message boxes until the program ends; what they said, in order.
+Lines AnswerUntilExit(Process& process) {
+    Lines boxes;
+    for (int i = 0; i < 16 && process.IsRunning(); ++i) {
+        std::string box = AnswerBox(process.Id(), 2000);
+        if (!box.empty())
+            boxes.push_back(box);
+    }
+    return boxes;
+}
+
+// Started without a folder on a settings file of junk: the popup opens, the
+// defaults are there at once, after the junk, and every setting is written
+// back when Esc closes it.
+TEST(Program, WritesTheDefaultsAtOnceAndEverySettingBackWhenEscCloses) {
+    const std::string junk = "\0\x01\x02\xFF\xFE junk ]][[ =\x95\r\n\x1A\x7F=\x81\n\rtail"s;
+    Install install;
+    ASSERT_TRUE(WriteBytes(install.Ini(), junk));
+    Process process;
+    ASSERT_TRUE(install.Launch(process, ""));
+    HWND chooser = WaitForChooser(process.Id());
+    ASSERT_TRUE(chooser);
+    EXPECT_EQ(0u, ReadBytes(install.Ini()).find(junk));
+    ExpectEverySettingOnce(install.Ini());
+    EXPECT_TRUE(FileExists(install.Dir() + "\\icons"));
+    // Another program's file without our keys: the write-back restores them.
+    const std::string theirs = "; theirs\r\n[Mine]\r\nkeep=1\r\n";
+    ASSERT_TRUE(WriteBytes(install.Ini(), theirs));
+    SetForegroundWindow(chooser);
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(0u, process.WaitExit());
+    EXPECT_EQ(0u, ReadBytes(install.Ini()).find(theirs));
+    ExpectEverySettingOnce(install.Ini());
+}
+
+// A quoted drive root "C:\" arrives as C:" and is read as the root.
+TEST(Program, PopupOpensAtThePointerAndItsBarFollowsThePointer) {
+    const CString rootIni = "C:\\desktop.ini";
+    const std::string saved = ReadBytes(rootIni);
+    const bool existed = FileExists(rootIni);
+    ASSERT_TRUE(WriteBytes(rootIni, "[.ShellClassInfo]\r\nInfoTip=根の説明\r\n"));
+    Install install(true);
+    MovePointer(400, 300);
+    Process process;
+    HWND chooser = install.Open(process, "C:\\");
+    ASSERT_TRUE(chooser);
+    RECT rect;
+    GetWindowRect(chooser, &rect);
+    // Windows centres the popup on the pointer; Wine puts its corner there.
+    EXPECT_TRUE(PtInRect(&rect, POINT{400, 300}) || (rect.left == 400 && rect.top == 300));
+    EXPECT_FALSE(GetWindowLongA(chooser, GWL_STYLE) & WS_CAPTION);
+
+    const COLORREF bar = GetSysColor(COLOR_HIGHLIGHT), barText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    RECT icon = ScreenRect(chooser, IDC_ICON_SLOT1);
+    const COLORREF background = ScreenPixel(icon.left - 2, icon.top);
+    ASSERT_NE(bar, background);
+    // The bar fills the row's edges and its first three lines; the text is
+    // drawn on it from its top left.
+    int firstText = 0;
+    auto barOn = [&](const RECT& row) {
+        const int width = row.right - row.left, height = row.bottom - row.top;
+        std::vector<COLORREF> image = ScreenImage(row);
+        firstText = width;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                COLORREF pixel = image[y * width + x];
+                if ((y < 3 || y == height - 1 || x == 0 || x == width - 1) && pixel != bar)
+                    return false;
+                firstText = pixel == barText ? std::min(firstText, x) : firstText;
+            }
+        }
+        return true;
+    };
+    for (int id : {IDC_SLOT1, IDC_SLOT2}) {
+        MoveToControl(chooser, id);
+        EXPECT_TRUE(WaitFor([&] { return barOn(ScreenRect(chooser, id)); })) << id;
+        EXPECT_LE(firstText, 3) << id;
+    }
+    RECT first = ScreenRect(chooser, IDC_SLOT1);
+    EXPECT_EQ(background, ScreenPixel(first.left, first.top)); // left when the bar moved
+    MoveToControl(chooser, IDC_ICON_SLOT3);                    // over an icon: no bar
+    RECT second = ScreenRect(chooser, IDC_SLOT2);
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(second.left, second.top) == background; }));
+
+    ClickControl(chooser, IDC_SLOT2);
+    HWND prompt = WaitForPrompt(process.Id());
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ("根の説明", ControlText(GetDlgItem(prompt, IDC_COMMENT)));
+    PostClick(prompt, IDCANCEL);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
+    ClickControl(chooser, IDC_CANCEL_ITEM);
+    EXPECT_EQ(0u, process.WaitExit());
+    EXPECT_EQ("[.ShellClassInfo]\r\nInfoTip=根の説明\r\n", ReadBytes(rootIni));
+    if (existed)
+        WriteBytes(rootIni, saved);
+    else
+        DeleteFileA(rootIni);
+}
+
+// A folder with blanks and double-byte characters, quoted as Explorer
+// passes it. The prompt's edit limits characters; the check on OK counts
+// bytes, as a paste of double-byte text can get past the limit.
+TEST(Program, ARowClickedAndAPromptOf255BytesMarkTheFolder) {
+    Install install;
+    const CString folder = install.Dir() + "\\ a  b\\表ソ";
+    CreateDirectoryA(install.Dir() + "\\ a  b", nullptr);
+    ASSERT_TRUE(CreateDirectoryA(folder, nullptr));
+    ASSERT_TRUE(WriteBytes(folder + "\\desktop.ini", "[.ShellClassInfo]\r\nInfoTip=前\r\n"));
+    ASSERT_TRUE(WriteBytes(install.Ini(), "[IconPath]\r\nICON_INDEX_2=42\r\n"));
+    Process process;
+    HWND chooser = install.Open(process, folder);
+    ASSERT_TRUE(chooser);
+    ClickControl(chooser, IDC_SLOT2);
+    HWND prompt = WaitForPrompt(process.Id());
+    ASSERT_TRUE(prompt);
+    HWND edit = GetDlgItem(prompt, IDC_COMMENT);
+    EXPECT_EQ("前", ControlText(edit));
+    EXPECT_EQ(GetDlgItem(prompt, IDOK), FocusOf(prompt));
+    SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)Repeat("あ", 128).c_str());
+    ClickControl(prompt, IDOK);
+    EXPECT_EQ("Vorelkin|255 文字以内で入力してください。", AnswerBox(process.Id()));
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(prompt) == edit; }));
+    EXPECT_EQ("[.ShellClassInfo]\r\nInfoTip=前\r\n", ReadBytes(folder + "\\desktop.ini"));
+
+    const std::string longest = Repeat("あ", 127) + "z";
+    ASSERT_TRUE(ClickIntoField(prompt, IDC_COMMENT));
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    TypeText(longest.c_str());
+    ASSERT_TRUE(WaitFor([&] { return ControlText(edit) == longest.c_str(); }));
+    PressKey(VK_RETURN);
+    EXPECT_EQ(0u, process.WaitExit());
+    EXPECT_EQ((Lines{"[.ShellClassInfo]", "InfoTip=" + longest, "ConfirmFileOp=0",
+                     "IconFile=" + Setting(install.Ini(), "IconPath", "PATH_2"), "IconIndex=42"}),
+              IniLines(ReadBytes(folder + "\\desktop.ini")));
+    EXPECT_TRUE(Attributes(folder) & FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_TRUE(Attributes(folder + "\\desktop.ini") & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST(Program, AFailedApplyShowsEveryReportThenTheSummary) {
+    Install install;
+    RemoveTree(install.Target()); // nothing can be written there
+    Process process;
+    HWND chooser = install.Open(process);
+    ASSERT_TRUE(chooser);
+    ClickControl(chooser, IDC_SLOT4);
+    HWND prompt = WaitForPrompt(process.Id());
+    ASSERT_TRUE(prompt);
+    ClickControl(prompt, IDOK);
+    const std::string target(install.Target());
+    EXPECT_EQ(
+        (Lines{"Vorelkin|ConfirmFileOpのｴﾗｰですSetStringINI",
+               "Vorelkin|IconFileのｴﾗｰですSetStringINI", "Vorelkin|IconIndexのｴﾗｰですSetStringINI",
+               "Vorelkin|InfoTipのｴﾗｰですSetStringINI",
+               "Vorelkin|SetFileAttributesのｴﾗｰです" + target,
+               "Vorelkin|SetFileAttributesのｴﾗｰです" + target + "\\desktop.ini",
+               "Vorelkin|IconChange()関数にてエラー発生 " + target,
+               "エラー|パスが見つかりません。\r\n", "Vorelkin|アイコンの変更に失敗しました"}),
+        AnswerUntilExit(process));
+    EXPECT_EQ(0u, process.WaitExit());
+    EXPECT_FALSE(FileExists(install.Target()));
+}
+
+// "その他...": cancelling the Open dialog or the prompt returns to the
+// popup; a chosen file marks the folder with index 0 and is not kept.
+TEST(Program, OtherTakesAnyIconFileForThisFolderOnly) {
+    Install install(true);
+    ASSERT_TRUE(WriteBytes(install.Target() + "\\desktop.ini",
+                           "[.ShellClassInfo]\r\nInfoTip=以前の説明\r\n"));
+    const CString chosen = install.Dir() + "\\my icons\\表示.ico"; // 0x5C as a trail byte
+    CreateDirectoryA(install.Dir() + "\\my icons", nullptr);
+    ASSERT_TRUE(CopyFileA(install.Dir() + "\\icons\\fld03.ico", chosen, FALSE));
+    Process process;
+    HWND chooser = install.Open(process);
+    ASSERT_TRUE(chooser);
+    for (int answer : {0, IDCANCEL, IDOK}) {
+        SCOPED_TRACE(answer);
+        // A second click on the same spot would be a double click.
+        Sleep(GetDoubleClickTime() + 50);
+        ClickControl(chooser, IDC_OTHER);
+        HWND open = WaitForOpenDialog(process.Id());
+        ASSERT_TRUE(open);
+        if (!answer) {
+            PostClick(open, IDCANCEL);
+            ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(chooser); }));
+            continue;
+        }
+        ChooseFileName(open, chosen);
+        HWND prompt = WaitForPrompt(process.Id());
+        ASSERT_TRUE(prompt);
+        EXPECT_EQ("以前の説明", ControlText(GetDlgItem(prompt, IDC_COMMENT)));
+        ClickControl(prompt, answer);
+        if (answer == IDOK)
+            break;
+        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(chooser); }));
+        EXPECT_EQ("[.ShellClassInfo]\r\nInfoTip=以前の説明\r\n",
+                  ReadBytes(install.Target() + "\\desktop.ini"));
+    }
+    EXPECT_EQ(0u, process.WaitExit());
+    EXPECT_EQ((Lines{"[.ShellClassInfo]", "InfoTip=以前の説明", "ConfirmFileOp=0",
+                     "IconFile=" + std::string(chosen), "IconIndex=0"}),
+              IniLines(ReadBytes(install.Target() + "\\desktop.ini")));
+    EXPECT_EQ(std::string::npos, ReadBytes(install.Ini()).find("表示.ico"));
+}
+
+// The settings sheet behind "設定...", which the popup keeps disabled: the
+// test enables the item from outside.
+TEST(Program, SettingsSheetChangesSlotOneAndLimitsTheRowTexts) {
+    Install install(true);
+    Process process;
+    HWND chooser = install.Open(process);
+    ASSERT_TRUE(chooser);
+    EnableWindow(GetDlgItem(chooser, IDC_SETTINGS), TRUE);
+    ClickControl(chooser, IDC_SETTINGS);
+    HWND sheet =
+        WaitForDialog(process.Id(), [](HWND w) { return TextOf(w) == "Vorelkinのプロパティ"; });
+    ASSERT_TRUE(sheet);
+    HWND page = (HWND)SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+    HWND tabs = GetDlgItem(sheet, 0x3020);
+    EXPECT_FALSE(IsWindowEnabled(chooser));                   // modal over the popup
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, 0x3021))); // Apply
+
+    // 17 bytes keep the page up, when it is left and on OK; 16 (eight
+    // double-byte characters) pass, and last while the sheet is open.
+    HWND field = GetDlgItem(page, IDC_ROW_TEXT3);
+    EXPECT_EQ(16, SendMessageA(field, EM_GETLIMITTEXT, 0, 0));
+    const char tooLong[] = "abcdefghijklmnopq";
+    SendMessageA(field, WM_SETTEXT, 0, (LPARAM)tooLong);
+    PostMessageA(sheet, PSM_SETCURSEL, 1, 0);
+    EXPECT_EQ("Vorelkin|16 文字以内で入力してください。", AnswerBox(process.Id()));
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(sheet) == field; }));
+    ClickControl(sheet, IDOK);
+    EXPECT_EQ("Vorelkin|16 文字以内で入力してください。", AnswerBox(process.Id()));
+    EXPECT_EQ(0, SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    SendMessageA(field, WM_SETTEXT, 0, (LPARAM) "あいうえおかきく");
+    PostMessageA(sheet, PSM_SETCURSEL, 1, 0);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 1; }));
+    PostMessageA(sheet, PSM_SETCURSEL, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 0; }));
+    EXPECT_EQ("あいうえおかきく", ControlText(field));
+
+    ClickControl(sheet, 9); // Help
+    EXPECT_NE(std::string::npos, AnswerBox(process.Id()).find("vrkcfg.ini"));
+
+    // "変更..." shows the chosen file in row 1 at once; Cancel keeps it.
+    std::vector<COLORREF> row5;
+    ASSERT_TRUE(WaitFor([&] {
+        row5 = ScreenImage(ScreenRect(page, IDC_ROW_ICON5));
+        return row5 != ScreenImage(ScreenRect(page, IDC_ROW_ICON1));
+    }));
+    ClickControl(page, IDC_CHANGE_ICON);
+    HWND open = WaitForOpenDialog(process.Id());
+    ASSERT_TRUE(open);
+    const CString chosen = install.Dir() + "\\icons\\fld05.ico";
+    ChooseFileName(open, chosen);
+    EXPECT_TRUE(WaitFor([&] { return ScreenImage(ScreenRect(page, IDC_ROW_ICON1)) == row5; }));
+    SendMessageA(field, WM_SETTEXT, 0, (LPARAM)tooLong); // Cancel reads nothing back
+    ClickControl(sheet, IDCANCEL);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(chooser); }));
+    ClickControl(chooser, IDC_CANCEL_ITEM);
+    EXPECT_EQ(0u, process.WaitExit());
+    EXPECT_EQ(std::string(chosen), Setting(install.Ini(), "IconPath", "PATH_1"));
+}
+
+TEST(Program, TenLaunchesAtOnceLeaveEverySettingOnce) {
+    Install install;
+    const std::string foreign = "; mine\r\n[Mine]\r\nkeep = 1\r\n";
+    ASSERT_TRUE(WriteBytes(install.Ini(), foreign + "[Property]\r\nICON_COPY=1\r\n"));
+    Process processes[10];
+    for (Process& process : processes)
+        ASSERT_TRUE(install.Launch(process, "\"" + install.Target() + "\""));
+    for (Process& process : processes) {
+        HWND chooser = WaitForChooser(process.Id());
+        ASSERT_TRUE(chooser);
+        PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+    }
+    for (Process& process : processes)
+        ASSERT_EQ(0u, process.WaitExit(30000));
+    ExpectEverySettingOnce(install.Ini());
+    std::string text = ReadBytes(install.Ini());
+    EXPECT_EQ(0u, text.find(foreign));
+    EXPECT_EQ(27u, IniLines(text).size()) << text; // 21 keys, 3 headers, ours 3
+    EXPECT_EQ("1", Setting(install.Ini(), "Property", "ICON_COPY"));
+}
+
+// These windows belong to this thread, which handles no message while it
+// waits for the program: to the program they are hung. Together they cost
+// it one time limit (3 s), not one per window.
+TEST(Program, HungShellWindowsCostOneTimeLimit) {
+    std::vector<HWND> hung;
+    for (const char* name : {"CabinetWClass", "CabinetWClass", "CabinetWClass", "CabinetWClass",
+                             "SysListView32", "ExploreWClass"}) {
+        WNDCLASSA windowClass = {
+            0,       DefWindowProcA, 0,       0,       GetModuleHandleA(nullptr),
+            nullptr, nullptr,        nullptr, nullptr, nullptr};
+        windowClass.lpszClassName = name;
+        RegisterClassA(&windowClass);
+        hung.push_back(CreateWindowA(name, "hung", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                                     nullptr, nullptr, windowClass.hInstance, nullptr));
+    }
+    Install install;
+    Process process;
+    HWND chooser = install.Open(process);
+    ASSERT_TRUE(chooser);
+    ClickControl(chooser, IDC_STANDARD);
+    EXPECT_EQ(0u, process.WaitExit(6000));
+    EXPECT_TRUE(FileExists(install.Target() + "\\desktop.ini"));
+    for (HWND window : hung)
+        DestroyWindow(window);
+}
+} // namespace

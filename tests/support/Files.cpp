@@ -1,0 +1,106 @@
+#include "Files.h"
+
+#include "app/TextRules.h"
+#include "app/WidePath.h"
+#include "framework/App.h"
+
+#include <stdio.h>
+
+TempDir::TempDir(const char* tag) {
+    char base[MAX_PATH];
+    GetTempPathA(sizeof(base), base);
+    static LONG counter = 0;
+    for (int attempt = 0; attempt < 1000 && m_path.IsEmpty(); ++attempt) {
+        char name[MAX_PATH];
+        snprintf(name, sizeof(name), "%s%s-%lu-%ld", base, tag, GetCurrentProcessId(),
+                 InterlockedIncrement(&counter));
+        if (CreateDirectoryA(name, nullptr))
+            m_path = name;
+    }
+}
+
+TempDir::~TempDir() {
+    if (!m_path.IsEmpty())
+        RemoveTree(m_path);
+}
+
+namespace {
+void RemoveTreeW(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileW(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            RemoveTreeW(path + L"\\" + found.cFileName);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    RemoveDirectoryW(path.c_str());
+}
+} // namespace
+
+void RemoveTree(const char* path) {
+    RemoveTreeW(std::wstring(WidePath(path)));
+}
+
+std::string ReadBytes(const char* path) {
+    std::string bytes;
+    HANDLE file = CreateFileW(WidePath(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteBytes(const char* path, const std::string& bytes) {
+    HANDLE file = CreateFileW(WidePath(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+DWORD Attributes(const char* path) {
+    return GetFileAttributesW(WidePath(path));
+}
+
+std::string Repeat(const char* piece, int count) {
+    std::string text;
+    while (count-- > 0)
+        text += piece;
+    return text;
+}
+
+std::vector<std::string> IniLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < bytes.size();) {
+        size_t end = bytes.find('\n', start);
+        end = end == std::string::npos ? bytes.size() : end;
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+CString BesideTests(const char* name) {
+    CString path = AfxGetModulePath();
+    return path.Left(FindLastBackslash(path) + 1) + name;
+}
