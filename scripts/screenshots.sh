@@ -32,7 +32,7 @@ out=$docs/prompt.png png "$work/prompt.bmp"
 # font, under a bar naming the file as the program saw it.
 font=/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
 text=$(iconv -f CP932 -t UTF-8 "$work/desktop.ini" | tr -d '\r')
-folder=$(sed -n 's/^const char kTarget\[\] = "\(.*\)";/\1/p' "$root/tests/tools/Snap.cpp")
+folder=$(sed -n 's/^const char kTarget\[\] = "\(.*\)";/\1/p' "$root/tools/Snap.cpp")
 # label: reads backslash escapes: each backslash of the text is doubled.
 convert -background white -fill black -font "$font" -pointsize 15 -interline-spacing 4 \
   label:"${text//\\/\\\\}" -bordercolor white -border 14 "$work/body.png"

@@ -14,7 +14,7 @@ fi
 for p in cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 \
          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          mingw-w64-i686-dev mingw-w64-x86-64-dev googletest xvfb xauth locales x11-utils \
-         fonts-ipafont-gothic clang-format clang libclang-rt-14-dev python3 zip procps \
+         fonts-ipafont-gothic clang-format python3 zip procps \
          fonts-wine; do
   have_pkg "$p" || need+=("$p")
 done
