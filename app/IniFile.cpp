@@ -6,7 +6,7 @@
 
 #include "IniText.h"
 #include "../framework/Scoped.h"
-#include "WidePath.h"
+#include "WideText.h"
 
 #include <string.h>
 
@@ -189,7 +189,7 @@ IniFileSession::IniFileSession(const CString& path) : m_path(path), m_lock(path)
 
 void IniFileSession::Reread() {
     ScopedFile handle(
-        CreateFileW(WidePath(m_path), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        CreateFileW(WideText(m_path), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
     m_bytes.Empty();
     m_read = handle.IsValid() && ReadAll(handle, m_bytes);
     m_readError = m_read ? NO_ERROR : GetLastError();
@@ -224,7 +224,7 @@ bool ReadIniFile(const CString& file, CString& bytes) {
         return session->Bytes(bytes);
     IniFileLock lock(file);
     ScopedFile handle(
-        CreateFileW(WidePath(file), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        CreateFileW(WideText(file), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
     return handle.IsValid() && ReadAll(handle, bytes);
 }
 } // namespace
@@ -264,7 +264,7 @@ BOOL SetStringINI(CString file, CString section, CString key, CString value) {
     ScopedFile handle;
     CString bytes;
     if (!session || !session->Bytes(bytes)) {
-        handle.Reset(CreateFileW(WidePath(file), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+        handle.Reset(CreateFileW(WideText(file), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!handle.IsValid() || !ReadAll(handle, bytes))
             return FALSE;
@@ -283,7 +283,7 @@ BOOL SetStringINI(CString file, CString section, CString key, CString value) {
     if (changed == bytes)
         return TRUE;
     if (!handle.IsValid())
-        handle.Reset(CreateFileW(WidePath(file), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+        handle.Reset(CreateFileW(WideText(file), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.IsValid() || !WriteWhole(handle, changed))
         return FALSE;

@@ -1,5 +1,6 @@
 #include "MainApp.h"
 
+#include "FolderCollector.h"
 #include "IniFile.h"
 #include "OsVersion.h"
 #include "Settings.h"
@@ -12,6 +13,31 @@ namespace {
 const char kFolderSection[] = "FolderPath";
 const char kIconSection[] = "IconPath";
 const char kPropertySection[] = "Property";
+
+// The executable's path as the -A calls take it; empty, once the user has
+// been told, when its folder cannot be named so.
+CString ExecutablePath() {
+    wchar_t* path = nullptr;
+    // A full buffer means the path was cut: try again with more room.
+    for (DWORD size = 256;; size *= 2) {
+        free(path);
+        path = (wchar_t*)malloc(sizeof(wchar_t) * size);
+        if (!path)
+            return CString();
+        if (GetModuleFileNameW(nullptr, path, size) < size || size >= (1u << 16))
+            break;
+    }
+    CString ansi;
+    if (!AnsiPathOf(path, ansi)) {
+        WideText text(L"Vorelkin のフォルダの名前は Shift-JIS で書けず、短い名前もありません。"
+                      L"設定を保存できないので、既定の設定で動きます。"
+                      L"Shift-JIS で書けるフォルダに移してください:\r\n");
+        text += path;
+        WideMessageBox(text);
+    }
+    free(path);
+    return ansi;
+}
 
 // An on/off option: any text but "0" turns it on.
 bool LoadOption(const char* key, CString& text) {
@@ -38,13 +64,17 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion) {
 
     g_strExePath = exePath;
     g_strExeDir = g_strExePath.Left(FindLastBackslash(g_strExePath) + 1);
-    g_strIniPath = g_strExeDir + "vrkcfg.ini";
+    // Without a folder of its own the program runs on the defaults: it
+    // writes no settings file and creates no icons folder.
+    const bool ownFolder = !g_strExeDir.IsEmpty();
+    g_strIniPath = ownFolder ? g_strExeDir + "vrkcfg.ini" : CString();
     IniFileSession session(g_strIniPath);
 
     if (!GetStringINI(g_strIniPath, kFolderSection, "ICON_FOLDER", g_strIconFolder)) {
-        g_strIconFolder = g_strExeDir + "icons";
+        g_strIconFolder = ownFolder ? g_strExeDir + "icons" : CString();
         SetStringINI(g_strIniPath, kFolderSection, "ICON_FOLDER", g_strIconFolder);
-        CreateDirectoryA(g_strIconFolder, nullptr); // an existing folder is fine
+        if (ownFolder)
+            CreateDirectoryA(g_strIconFolder, nullptr); // an existing folder is fine
     }
 
     g_arrIconPath.SetSize(IconSlot::Count);
@@ -53,7 +83,8 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion) {
         CString digit = CString::FromInt(slot);
         if (!GetStringINI(g_strIniPath, kIconSection, IconSlot::PathKey(slot),
                           g_arrIconPath[slot])) {
-            g_arrIconPath[slot] = g_strIconFolder + iconSetPrefix + digit + ".ico";
+            if (ownFolder)
+                g_arrIconPath[slot] = g_strIconFolder + iconSetPrefix + digit + ".ico";
             SetStringINI(g_strIniPath, kIconSection, IconSlot::PathKey(slot), g_arrIconPath[slot]);
         }
         CString index;
@@ -94,11 +125,18 @@ void SaveSettings(const OptionTexts& options) {
 }
 
 BOOL CMainApp::InitInstance() {
-    if (__argc > 1)
-        g_strTargetFolder = CleanFolderArgument(__argv[1]);
+    // Read in UTF-16: CP932 cannot spell every folder's name.
+    TargetFolders arguments;
+    AddFolderArguments(GetCommandLineW(), arguments);
+    FolderCollector collector;
+    if (arguments.Count() && collector.HandOverOrCollect(arguments, g_targetFolders))
+        return FALSE; // another launch marks them
+    for (int i = 0; i < arguments.Count(); ++i)
+        g_targetFolders.Add(arguments.NameOf(arguments.Path(i)));
+    g_strTargetFolder = g_targetFolders.Count() ? g_targetFolders.Path(0) : CString();
 
     int osVersion = GetOSVersion();
-    OptionTexts options = LoadSettings(AfxGetModulePath(), osVersion);
+    OptionTexts options = LoadSettings(ExecutablePath(), osVersion);
 
     CSelectDlg chooser(nullptr);
     m_pMainWnd = &chooser;

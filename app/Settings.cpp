@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 CString g_strTargetFolder;
+TargetFolders g_targetFolders;
 CString g_strExePath;
 CString g_strExeDir;
 CString g_strIniPath;

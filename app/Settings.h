@@ -2,6 +2,8 @@
 // written back when the chooser has closed.
 #pragma once
 
+#include "TargetFolders.h"
+
 #include "../framework/String.h"
 
 #include <windows.h>
@@ -13,7 +15,8 @@ struct IconSlot {
     static CString IndexKey(int slot) { return CString("ICON_INDEX_") + CString::FromInt(slot); }
 };
 
-extern CString g_strTargetFolder;
+extern CString g_strTargetFolder; // the first of the folders
+extern TargetFolders g_targetFolders;
 extern CString g_strExePath;
 extern CString g_strExeDir;
 extern CString g_strIniPath;

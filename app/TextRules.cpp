@@ -47,13 +47,3 @@ CString CutAtCharBoundary(const CString& text, int maxBytes) {
     }
     return text.Left(end);
 }
-
-CString CleanFolderArgument(const char* argument) {
-    CString folder(argument ? argument : "");
-    int length = folder.GetLength();
-    if (length > 0 && folder[length - 1] == '"')
-        folder = folder.Left(length - 1);
-    if (folder.GetLength() == 2 && folder[1] == ':')
-        folder += '\\';
-    return folder;
-}

@@ -20,8 +20,3 @@ int LeadingInt(const char* text);
 // The longest start of the text of at most maxBytes bytes that does not end
 // inside a double-byte character.
 CString CutAtCharBoundary(const CString& text, int maxBytes);
-
-// The folder argument as the user meant it. The runtime turns a quoted drive
-// root "D:\" into D:" (the backslash escapes the quote), so a stray closing
-// quote is dropped, and a bare drive "D:" becomes its root "D:\".
-CString CleanFolderArgument(const char* argument);

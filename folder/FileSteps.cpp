@@ -1,7 +1,7 @@
 #include "FileSteps.h"
 
 #include "../framework/Scoped.h"
-#include "../app/WidePath.h"
+#include "../app/WideText.h"
 
 #include <stdio.h>
 
@@ -27,7 +27,7 @@ namespace {
 // One read of the attributes: the bit is added to what is there, and a
 // folder step refuses a path that names a file.
 bool AddBit(const char* path, DWORD bit, bool folderOnly) {
-    WidePath wide(path);
+    WideText wide(path);
     DWORD attributes = GetFileAttributesW(wide);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return false;
@@ -47,7 +47,8 @@ bool AddFolderAttribute(const char* path, DWORD bit) {
     return AddBit(path, bit, true);
 }
 
-bool CopyIconFile(const char* iconPath, const char* destination) {
+bool CopyIconFile(const char* iconPath, const char* destination, bool& copied) {
+    copied = false;
     // Copying a file onto itself fails (sharing violation); the copy is there.
     if (SameFile(iconPath, destination))
         return true;
@@ -61,6 +62,7 @@ bool CopyIconFile(const char* iconPath, const char* destination) {
             SetFileAttributesA(destination, previous);
         return false;
     }
+    copied = true;
     return true;
 }
 

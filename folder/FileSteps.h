@@ -15,9 +15,10 @@ bool AddAttribute(const char* path, DWORD bit);
 bool AddFolderAttribute(const char* path, DWORD bit);
 
 // Copies the icon file over the destination, hidden or read-only as an
-// earlier copy may be. A destination that already is the icon file is left
-// as it is; a failed copy leaves an existing destination as it was.
-bool CopyIconFile(const char* iconPath, const char* destination);
+// earlier copy may be; copied tells whether it did. A destination that
+// already is the icon file is left as it is; a failed copy leaves an
+// existing destination as it was.
+bool CopyIconFile(const char* iconPath, const char* destination, bool& copied);
 
 // The system's text for an error code, or its decimal number when the system
 // has none.

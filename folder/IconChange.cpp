@@ -1,9 +1,11 @@
 // A folder's desktop.ini, its attributes and the optional icon copy.
 #include "FileSteps.h"
+#include "FolderBatch.h"
 #include "FolderText.h"
 #include "Refresh.h"
 
 #include "../app/Settings.h"
+#include "../app/WideText.h"
 #include "../app/TextRules.h"
 #include "../framework/App.h"
 #include "../ui/SelectDlg.h"
@@ -13,8 +15,22 @@
 namespace {
 const char kSection[] = ".ShellClassInfo";
 
+// A failure's box: its text, then a path as the user knows it. Among
+// several folders it is kept for the batch's one box instead.
+void Report(const CString& folder, const char* text, const CString& path = CString()) {
+    WideText message(text);
+    message += g_targetFolders.NameOf(path);
+    if (FolderBatch* batch = FolderBatch::Current())
+        batch->Failed(folder, message);
+    else
+        WideMessageBox(message);
+}
+
 // What the steps leave for the general report and the refresh.
 struct StepLog {
+    explicit StepLog(const CString& folderPath) : folder(folderPath) {}
+
+    const CString& folder;
     BOOL result = TRUE;
     // Taken at the failure itself: the boxes that follow overwrite it.
     DWORD lastError = ERROR_SUCCESS;
@@ -33,7 +49,7 @@ void WriteKey(const CString& iniPath, const char* key, const CString& value,
         return;
     }
     log.Failed();
-    AfxMessageBox(failureText);
+    Report(log.folder, failureText);
 }
 
 void AddAttributeStep(const CString& path, DWORD bit, bool folder, StepLog& log) {
@@ -42,14 +58,16 @@ void AddAttributeStep(const CString& path, DWORD bit, bool folder, StepLog& log)
         return;
     }
     log.Failed();
-    AfxMessageBox("SetFileAttributesのｴﾗｰです" + path);
+    Report(log.folder, "SetFileAttributesのｴﾗｰです", path);
 }
 
 // The folder is named in the first box; the system's own wording follows in a
-// box of its own, with the platform's caption.
+// box of its own, with the platform's caption. A batch keeps the first
+// failure of each folder only.
 void ReportFailure(const CString& folderPath, DWORD error) {
-    AfxMessageBox("IconChange()関数にてエラー発生 " + folderPath);
-    MessageBoxA(nullptr, SystemErrorText(error), nullptr, MB_OK | MB_ICONINFORMATION);
+    Report(folderPath, "IconChange()関数にてエラー発生 ", folderPath);
+    if (!FolderBatch::Current())
+        MessageBoxA(nullptr, SystemErrorText(error), nullptr, MB_OK | MB_ICONINFORMATION);
 }
 } // namespace
 
@@ -57,24 +75,27 @@ BOOL CSelectDlg::IconChange(CString iconPath, int iconIndex, CString folderPath,
                             CString description) {
     // Without a folder the path would name desktop.ini in the drive's root.
     if (folderPath.IsEmpty()) {
-        AfxMessageBox("フォルダが指定されていません");
+        Report(folderPath, "フォルダが指定されていません");
         return FALSE;
     }
     CString iniPath = DesktopIniPath(folderPath);
     CString indexText = CString::FromInt(iconIndex);
-    StepLog log;
+    StepLog log(folderPath);
 
     // "標準" has no icon to copy.
     CString iconFile = iconPath;
     if (g_bIconCopy && !iconPath.IsEmpty()) {
         CString copyName = IconCopyName(iconPath);
         CString destination = folderPath + copyName;
-        if (!CopyIconFile(iconPath, destination)) {
-            AfxMessageBox("ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです");
+        bool copied = false;
+        if (!CopyIconFile(iconPath, destination, copied)) {
+            Report(folderPath, "ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです");
             return FALSE;
         }
-        log.wroteSomething = true;
-        if (!AddAttribute(destination, FILE_ATTRIBUTE_HIDDEN))
+        // A file the user chose in the folder itself keeps its attributes:
+        // only our own copy is hidden.
+        log.wroteSomething = copied;
+        if (copied && !AddAttribute(destination, FILE_ATTRIBUTE_HIDDEN))
             log.Failed(); // no box of its own: the general report follows
         iconFile = IconCopyReference(copyName);
     }
@@ -89,7 +110,8 @@ BOOL CSelectDlg::IconChange(CString iconPath, int iconIndex, CString folderPath,
 
     if (!log.result)
         ReportFailure(folderPath, log.lastError);
-    SendRefreshCommands();
+    if (!FolderBatch::Current())
+        SendRefreshCommands();
     // Current Explorer caches folder settings and often ignores F5 for a
     // changed desktop.ini; a change notice makes it read the file again.
     if (log.wroteSomething)

@@ -18,6 +18,9 @@ reg add "%KEY%" /ve /d "状態アイコンを付ける(&V)..." /f >nul
 if errorlevel 1 exit /b 1
 reg add "%KEY%" /v Icon /d "\"%EXE%\"" /f >nul
 if errorlevel 1 exit /b 1
+rem Offered for up to 100 selected folders: one launch each, joining the first.
+reg add "%KEY%" /v MultiSelectModel /d Player /f >nul
+if errorlevel 1 exit /b 1
 reg add "%KEY%\command" /ve /d "\"%EXE%\" \"%%1\"" /f >nul
 if errorlevel 1 exit /b 1
 exit /b 0

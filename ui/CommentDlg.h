@@ -11,7 +11,10 @@ class CCommentDlg : public CDialog {
     // Filled by the caller before DoModal, read back after IDOK; at most 255
     // bytes.
     CString m_strComment;
+    // How many folders take the description; the caption counts several.
+    int m_nFolders = 1;
 
   protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
 };

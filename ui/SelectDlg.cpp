@@ -1,6 +1,7 @@
 #include "SelectDlg.h"
 
 #include "CommentDlg.h"
+#include "../app/FolderCollector.h"
 #include "../app/Settings.h"
 #include "../folder/Refresh.h"
 #include "../framework/App.h"
@@ -179,20 +180,25 @@ HBRUSH CSelectDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 }
 
 void CSelectDlg::OnStandard() {
-    if (!IconChange(CString(), 0, g_strTargetFolder, 0, CString()))
+    ChoiceInHand choice;
+    choice.Made();
+    if (!ChangeEveryFolder(CString(), 0, 0, CString()))
         AfxMessageBox("アイコンの変更に失敗しました", MB_OK);
     PostRefreshKeys();
     CDialog::OnOK();
 }
 
 void CSelectDlg::ApplySlot(int slot) {
+    ChoiceInHand choice;
     CCommentDlg prompt(nullptr);
-    prompt.m_strComment = ReadInfoTip(g_strTargetFolder);
+    prompt.m_strComment = SharedInfoTip();
+    prompt.m_nFolders = g_targetFolders.Count();
     if (prompt.DoModal() != IDOK)
         return;
+    choice.Made();
 
     CString description = prompt.m_strComment;
-    if (!IconChange(g_arrIconPath[slot], g_nIconIndex[slot], g_strTargetFolder, 1, description))
+    if (!ChangeEveryFolder(g_arrIconPath[slot], g_nIconIndex[slot], 1, description))
         AfxMessageBox("アイコンの変更に失敗しました", MB_OK);
     PostRefreshKeys();
     CDialog::OnOK();

@@ -15,6 +15,13 @@ class CSelectDlg : public CDialog {
                            CString description);
     static CString ReadInfoTip(CString folderPath);
 
+    // IconChange on every folder of the run: one folder as IconChange does
+    // it; several in order, with one report and one command pass at the end.
+    static BOOL ChangeEveryFolder(CString iconPath, int iconIndex, int tipFlag,
+                                  CString description);
+    // The description the folders share; none when they differ.
+    static CString SharedInfoTip();
+
   protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;

@@ -2,6 +2,7 @@
 // and the keyboard: only what needs the real program and real input.
 #include "app/Settings.h"
 #include "res/resource.h"
+#include "app/WideText.h"
 #include "support/Desktop.h"
 
 #include <gtest/gtest.h>
@@ -301,13 +302,14 @@ TEST(Program, SettingsSheetChangesSlotOneAndLimitsTheRowTexts) {
     EXPECT_EQ(std::string(chosen), Setting(install.Ini(), "IconPath", "PATH_1"));
 }
 
+// Without a folder a launch joins no other: ten popups share the file.
 TEST(Program, TenLaunchesAtOnceLeaveEverySettingOnce) {
     Install install;
     const std::string foreign = "; mine\r\n[Mine]\r\nkeep = 1\r\n";
     ASSERT_TRUE(WriteBytes(install.Ini(), foreign + "[Property]\r\nICON_COPY=1\r\n"));
     Process processes[10];
     for (Process& process : processes)
-        ASSERT_TRUE(install.Launch(process, "\"" + install.Target() + "\""));
+        ASSERT_TRUE(install.Launch(process, ""));
     for (Process& process : processes) {
         HWND chooser = WaitForChooser(process.Id());
         ASSERT_TRUE(chooser);
@@ -346,5 +348,86 @@ TEST(Program, HungShellWindowsCostOneTimeLimit) {
     EXPECT_TRUE(FileExists(install.Target() + "\\desktop.ini"));
     for (HWND window : hung)
         DestroyWindow(window);
+}
+// The path as the test reads it: its short form spells any name in CP932.
+CString ShortPath(const std::wstring& path) {
+    wchar_t shortPath[MAX_PATH * 2] = L"";
+    GetShortPathNameW(path.c_str(), shortPath, MAX_PATH * 2);
+    char bytes[MAX_PATH * 4] = "";
+    WideCharToMultiByte(CP_ACP, 0, shortPath, -1, bytes, sizeof(bytes), nullptr, nullptr);
+    return bytes;
+}
+
+// The program in a folder named with 鷗, started on three folders at once:
+// one with 鷗, one with an emoji, and one that does not exist. One prompt
+// for all three; the failure comes in one box at the end.
+TEST(Program, SeveralFoldersAndNamesOutsideShiftJis) {
+    TempDir dir;
+    const std::wstring home = std::wstring(WideText(dir.Path())) + L"\\森鷗外";
+    const std::wstring folders[] = {home + L"\\鷗", home + L"\\\U0001F600"};
+    CreateDirectoryW(home.c_str(), nullptr);
+    ASSERT_TRUE(
+        CopyFileW(WideText(BesideTests("Vorelkin.exe")), (home + L"\\Vorelkin.exe").c_str(), 0));
+    for (const std::wstring& folder : folders)
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const CString missing = dir / "missing";
+    Process process;
+    ASSERT_TRUE(process.Start((L"\"" + home + L"\\Vorelkin.exe\" \"" + folders[0] + L"\" \"" +
+                               folders[1] + L"\" \"" + std::wstring(WideText(missing)) + L"\"")
+                                  .c_str()));
+    HWND chooser = WaitForChooser(process.Id());
+    ASSERT_TRUE(chooser);
+    EXPECT_TRUE(Attributes(ShortPath(home + L"\\icons")) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_NE("", Setting(ShortPath(home + L"\\vrkcfg.ini"), "IconPath", "PATH_1"));
+    ClickControl(chooser, IDC_SLOT1);
+    HWND prompt = WaitForDialog(
+        process.Id(), [](HWND w) { return TextOf(w) == "フォルダの説明を入力 (3 個のフォルダ)"; });
+    ASSERT_TRUE(prompt);
+    SendMessageA(GetDlgItem(prompt, IDC_COMMENT), WM_SETTEXT, 0, (LPARAM) "共通");
+    ClickControl(prompt, IDOK);
+    EXPECT_EQ("Vorelkin|アイコンの変更に失敗しました\r\n" + std::string(missing) +
+                  ": ConfirmFileOpのｴﾗｰですSetStringINI",
+              AnswerBox(process.Id()));
+    EXPECT_EQ(0u, process.WaitExit());
+    for (const std::wstring& folder : folders) {
+        EXPECT_EQ("共通",
+                  Setting(ShortPath(folder + L"\\desktop.ini"), ".ShellClassInfo", "InfoTip"));
+        EXPECT_TRUE(Attributes(ShortPath(folder)) & FILE_ATTRIBUTE_SYSTEM);
+    }
+}
+
+// Launches started together, one folder each, give one popup for all; one
+// started while a choice is in hand opens its own.
+TEST(Program, LaunchesTogetherJoinTheFirst) {
+    Install install;
+    Process processes[4];
+    for (int i = 0; i < 4; ++i)
+        CreateDirectoryA(install.Dir() + "\\" + CString::FromInt(i), nullptr);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(
+            install.Launch(processes[i], "\"" + install.Dir() + "\\" + CString::FromInt(i) + "\""));
+    Process* first = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        int running = 0;
+        for (int i = 0; i < 3; ++i)
+            first = processes[i].IsRunning() && ++running ? &processes[i] : first;
+        return running == 1;
+    }));
+    HWND chooser = WaitForChooser(first->Id());
+    ASSERT_TRUE(chooser);
+    ClickControl(chooser, IDC_SLOT2);
+    HWND prompt = WaitForDialog(
+        first->Id(), [](HWND w) { return TextOf(w) == "フォルダの説明を入力 (3 個のフォルダ)"; });
+    ASSERT_TRUE(prompt);
+    ASSERT_TRUE(install.Launch(processes[3], "\"" + install.Dir() + "\\3\""));
+    HWND late = WaitForChooser(processes[3].Id());
+    ASSERT_TRUE(late);
+    ClickControl(prompt, IDOK);
+    EXPECT_EQ(0u, first->WaitExit());
+    PostMessageA(late, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(0u, processes[3].WaitExit());
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(i < 3, FileExists(install.Dir() + "\\" + CString::FromInt(i) + "\\desktop.ini"))
+            << i;
 }
 } // namespace

@@ -20,6 +20,8 @@ wine cmd /c "$win_stage\\install.cmd" >/dev/null
 for kind in Directory Drive; do
   out=$(wine reg query "HKCU\\Software\\Classes\\$kind\\shell\\Vorelkin\\command" /ve)
   grep -qF "\"$win_stage\\Vorelkin.exe\" \"%1\"" <<<"$out" || fail "$kind command: $out"
+  out=$(wine reg query "HKCU\\Software\\Classes\\$kind\\shell\\Vorelkin" /v MultiSelectModel)
+  grep -q Player <<<"$out" || fail "$kind multi-selection: $out"
 done
 
 wine cmd /c "$win_stage\\uninstall.cmd" >/dev/null

@@ -83,6 +83,14 @@ bool Process::Start(const CString& commandLine, const char* currentDir) {
                           nullptr, currentDir, &startup, &m_info) != FALSE;
 }
 
+bool Process::Start(const wchar_t* commandLine) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    std::wstring line = commandLine;
+    return CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &m_info) != FALSE;
+}
+
 DWORD Process::WaitExit(DWORD timeoutMs) {
     DWORD code = STILL_ACTIVE;
     if (WaitForSingleObject(Handle(), timeoutMs) == WAIT_OBJECT_0)

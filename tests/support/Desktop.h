@@ -23,6 +23,7 @@ class Process {
     ~Process();
 
     bool Start(const CString& commandLine, const char* currentDir = nullptr);
+    bool Start(const wchar_t* commandLine); // names CP932 cannot spell
     // The exit code, or STILL_ACTIVE when the time ran out.
     DWORD WaitExit(DWORD timeoutMs = kWaitMs);
     bool IsRunning() const { return WaitForSingleObject(Handle(), 0) == WAIT_TIMEOUT; }

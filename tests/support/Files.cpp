@@ -1,7 +1,7 @@
 #include "Files.h"
 
 #include "app/TextRules.h"
-#include "app/WidePath.h"
+#include "app/WideText.h"
 #include "framework/App.h"
 
 #include <stdio.h>
@@ -47,12 +47,12 @@ void RemoveTreeW(const std::wstring& path) {
 } // namespace
 
 void RemoveTree(const char* path) {
-    RemoveTreeW(std::wstring(WidePath(path)));
+    RemoveTreeW(std::wstring(WideText(path)));
 }
 
 std::string ReadBytes(const char* path) {
     std::string bytes;
-    HANDLE file = CreateFileW(WidePath(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileW(WideText(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
@@ -65,7 +65,7 @@ std::string ReadBytes(const char* path) {
 }
 
 bool WriteBytes(const char* path, const std::string& bytes) {
-    HANDLE file = CreateFileW(WidePath(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileW(WideText(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
@@ -75,7 +75,7 @@ bool WriteBytes(const char* path, const std::string& bytes) {
 }
 
 DWORD Attributes(const char* path) {
-    return GetFileAttributesW(WidePath(path));
+    return GetFileAttributesW(WideText(path));
 }
 
 std::string Repeat(const char* piece, int count) {

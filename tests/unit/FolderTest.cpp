@@ -2,7 +2,7 @@
 // shell's windows are stood in for by windows of this process that record
 // what reaches them.
 #include "app/Settings.h"
-#include "app/WidePath.h"
+#include "app/WideText.h"
 #include "folder/Refresh.h"
 #include "framework/App.h"
 #include "support/Desktop.h"
@@ -215,7 +215,7 @@ TEST_F(Engine, MarksFoldersWhateverTheirPath) {
                                    longer + "\\" + std::string(258 - longer.size(), 'y')};
     for (const std::string& folder : folders) {
         SCOPED_TRACE(folder);
-        CreateDirectoryW(WidePath(folder.c_str()), nullptr);
+        CreateDirectoryW(WideText(folder.c_str()), nullptr);
         ASSERT_TRUE(Apply("C:\\表\\a b.ico", 0, 1, "説明", folder.c_str()));
         // Only the first ends in a backslash of its own.
         std::string ini = folder + (&folder == folders ? "" : "\\") + "desktop.ini";
@@ -325,6 +325,13 @@ TEST_F(Engine, IconCopyLandsInTheFolderHiddenAndNamedRelatively) {
     ASSERT_TRUE(result);
     EXPECT_EQ("ICON", ReadBytes(copy));
     EXPECT_FALSE(FileExists(Folder() + "表ソ.ico"));
+
+    // An icon file the user chose in the folder itself keeps its attributes.
+    const CString own = Folder() + "\\mine.ico";
+    ASSERT_TRUE(WriteBytes(own, "MINE"));
+    ASSERT_TRUE(Apply(own));
+    EXPECT_EQ(0u, Attributes(own) & kOurBits);
+    EXPECT_NE(std::string::npos, ReadBytes(Ini()).find("IconFile=mine.ico\r\n"));
 
     // "標準" has no file to copy.
     ASSERT_TRUE(Apply("", 0));

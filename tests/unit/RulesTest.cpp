@@ -3,6 +3,7 @@
 #include "app/IniText.h"
 #include "app/OsVersion.h"
 #include "app/Settings.h"
+#include "app/TargetFolders.h"
 #include "app/TextRules.h"
 #include "folder/FileSteps.h"
 #include "folder/FolderText.h"
@@ -65,16 +66,23 @@ TEST(Rules, CutAtCharBoundaryNeverSplitsADoubleByteCharacter) {
         EXPECT_EQ(length, CutAtCharBoundary(text.c_str(), maxBytes).GetLength()) << "line " << line;
 }
 
-TEST(Rules, FolderArgumentCleanUp) {
-    const std::tuple<int, const char*, const char*> rows[] = {
-        {__LINE__, "D:\"", "D:\\"},
-        {__LINE__, "D:", "D:\\"},
-        {__LINE__, "C:\\My Folder\"", "C:\\My Folder"},
-        {__LINE__, "C:\\a", "C:\\a"},
-        {__LINE__, nullptr, ""},
+// Every argument after the program's is a folder; a quote only groups, so a
+// quoted drive root stays whole, and a bare drive is its root.
+TEST(Rules, FolderArgumentsSplitAtBlanksOutsideQuotes) {
+    const std::tuple<int, const wchar_t*, const char*> rows[] = {
+        {__LINE__, L"v.exe \"D:\\\" \"E:\\\"", "D:\\|E:\\"},
+        {__LINE__, L"\"C:\\P F\\v.exe\" \"C:\\My Folder\"  C:\\a\tD:", "C:\\My Folder|C:\\a|D:\\"},
+        {__LINE__, L"v.exe \"\" \"a b\"c", "a bc"},
+        {__LINE__, L"v.exe", ""},
     };
-    for (auto [line, argument, folder] : rows)
-        EXPECT_STREQ(folder, CleanFolderArgument(argument)) << "line " << line;
+    for (auto [line, commandLine, folders] : rows) {
+        TargetFolders split;
+        AddFolderArguments(commandLine, split);
+        std::string joined;
+        for (int i = 0; i < split.Count(); ++i)
+            joined += (i ? "|" : "") + std::string(split.Path(i));
+        EXPECT_EQ(folders, joined) << "line " << line;
+    }
 }
 
 TEST(Rules, EveryLineBreakBecomesOneBlank) {

@@ -1,5 +1,6 @@
 // Start-up's loading and write-back, and the INI file operations, on real
 // files.
+#include "app/FolderCollector.h"
 #include "app/MainApp.h"
 #include "app/Settings.h"
 #include "support/Files.h"
@@ -105,6 +106,30 @@ TEST(Settings, ExecutableInADriveRootKeepsItsFilesInTheRoot) {
     EXPECT_STREQ("C:\\icons", g_strIconFolder);
     DeleteFileA("C:\\vrkcfg.ini");
     RemoveDirectoryA("C:\\icons");
+}
+
+// A hand-over is taken whole or not at all: its mark, an even size, names
+// ending in NULs and an empty name, each an existing folder.
+TEST(FolderCollector, TakesOnlySoundHandOvers) {
+    TempDir dir;
+    WriteBytes(dir / "file", "");
+    const std::wstring folder(WideText(dir.Path())), end(2, L'\0');
+    const std::tuple<int, ULONG_PTR, std::wstring, int, bool> rows[] = {
+        {__LINE__, 0x564B4631, folder + end, 0, true},
+        {__LINE__, 0x564B4631, end, 0, true},
+        {__LINE__, 0x564B4631, folder + L'\0' + folder + L"\\none" + end, 0, false},
+        {__LINE__, 0x564B4631, folder + L"\\file" + end, 0, false},
+        {__LINE__, 0x564B4631, folder + L'\0', 0, false},
+        {__LINE__, 0x564B4631, folder + end, 1, false}, // a byte short
+        {__LINE__, 0x12345678, folder + end, 0, false},
+        {__LINE__, 0x564B4631, std::wstring(40000, L'a') + end, 0, false},
+    };
+    for (const auto& [line, mark, names, shortBy, taken] : rows) {
+        COPYDATASTRUCT message = {mark, DWORD(names.size() * 2 - shortBy), (void*)names.data()};
+        TargetFolders folders;
+        EXPECT_EQ(taken, TakeHandOver(message, folders)) << "line " << line;
+        EXPECT_EQ(taken && names.size() > 2 ? 1 : 0, folders.Count()) << "line " << line;
+    }
 }
 
 // A Unicode file is edited in its own encoding; the values read are CP932.
