@@ -7,7 +7,6 @@
 #include "../app/Settings.h"
 #include "../app/WideText.h"
 #include "../app/TextRules.h"
-#include "../framework/App.h"
 #include "../ui/SelectDlg.h"
 
 #include <shlobj.h>
