@@ -5,29 +5,15 @@
 #   res/icons-src/svg/*.svg    per-size SVGs (kept in git so they can be viewed)
 #   res/icons/fld00..07.ico    16 20 24 32 40 48 64 as 32-bit BMP + 256 as PNG
 #   res/icons/FldXP00..07.ico  16 32 48 as 32-bit BMP only: XP cannot read PNG
-#   res/Vorelkin.ico           application icon, 16 32 48 as 32-bit BMP
+#   res/Vorelkin.ico           application icon, the same sizes as fld0N.ico
 #
-# Only Debian packages are used; missing ones are installed with apt-get.
+# Only Debian packages are used; scripts/setup.sh installs what is missing.
 # The output carries no timestamps, so a rerun gives identical bytes.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-
-need=()
-command -v python3 >/dev/null || need+=(python3)
-command -v rsvg-convert >/dev/null || need+=(librsvg2-bin)
-command -v icotool >/dev/null || need+=(icoutils)
-command -v optipng >/dev/null || need+=(optipng)
-if ((${#need[@]})); then
-  if [[ $(id -u) -ne 0 ]]; then
-    echo "make-icons: missing packages: ${need[*]} (run as root or install them)" >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+bash scripts/setup.sh librsvg2-bin icoutils optipng
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -42,18 +28,23 @@ render() { # svg-name size -> png path
   echo "$out"
 }
 
-mkdir -p res/icons
-for slot in 0 1 2 3 4 5 6 7; do
-  id=$(printf '%02d' "$slot")
-  bmp=()
+# 16 to 64 px as 32-bit BMP, 256 px as PNG, from the SVGs <name>-<size>.svg
+pack() { # svg-name ico-path
+  local bmp=() n big
   for n in 16 20 24 32 40 48 64; do
-    bmp+=("$(render "fld$id-$n" "$n")")
+    bmp+=("$(render "$1-$n" "$n")")
   done
-  big=$(render "fld$id-256" 256)
+  big=$(render "$1-256" 256)
   # flat artwork: lossless recompression and no ancillary chunks keep it
   # small; it stays 8-bit RGBA, the form Windows expects for PNG icon entries
   optipng -quiet -o7 -nc -nb -strip all "$big"
-  icotool -c -b 32 -o "res/icons/fld$id.ico" "${bmp[@]}" --raw="$big"
+  icotool -c -b 32 -o "$2" "${bmp[@]}" --raw="$big"
+}
+
+mkdir -p res/icons
+for slot in 0 1 2 3 4 5 6 7; do
+  id=$(printf '%02d' "$slot")
+  pack "fld$id" "res/icons/fld$id.ico"
 
   xp=()
   for n in 16 32 48; do
@@ -62,10 +53,6 @@ for slot in 0 1 2 3 4 5 6 7; do
   icotool -c -b 32 -o "res/icons/FldXP$id.ico" "${xp[@]}"
 done
 
-app=()
-for n in 16 32 48; do
-  app+=("$(render "app-$n" "$n")")
-done
-icotool -c -b 32 -o res/Vorelkin.ico "${app[@]}"
+pack app res/Vorelkin.ico
 
 echo "make-icons: wrote res/icons/fld00-07.ico, res/icons/FldXP00-07.ico, res/Vorelkin.ico"

@@ -1,10 +1,16 @@
-// Takes the README pictures from the real program, driven as a user would:
-// the popup with the pointer on "重要", the description prompt that row
-// opens (pre-filled from the folder's earlier description), and the
-// desktop.ini written once the prompt is confirmed.
+// Drives the real program as a user would and takes pictures of it:
 //   Snap.exe <output folder>
-// writes popup.bmp, prompt.bmp and desktop.ini (as the program wrote it)
-// there. scripts/screenshots.sh runs it and turns the results into PNGs.
+//     the README pictures: the popup with the pointer on "重要", the
+//     description prompt that row opens (pre-filled from the folder's earlier
+//     description), and the desktop.ini written once the prompt is confirmed;
+//     popup.bmp, prompt.bmp and desktop.ini (as the program wrote it) go to
+//     the output folder, and scripts/screenshots.sh turns them into PNGs.
+//   Snap.exe --demo <folder> <output folder>
+//     the run command's demo where nobody can click: the program beside
+//     Snap.exe marks the folder "重要" with a typed description; popup.bmp and
+//     prompt.bmp go to the output folder, and the attributes the folder and
+//     its desktop.ini then have are printed.
+#include "app/TextRules.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Desktop.h"
@@ -17,6 +23,7 @@ namespace {
 const char kInstallDir[] = "C:\\Tools\\Vorelkin";
 const char kTarget[] = "C:\\Projects\\報告書";
 const char kDescription[] = "第3四半期の報告書（レビュー待ち）";
+const char kDemoDescription[] = "デモ: run.sh が入力した説明";
 const int kMargin = 16;
 // Where the popup opens: clear of the screen's edges.
 const POINT kOpenAt = {320, 260};
@@ -157,17 +164,23 @@ bool Prepare() {
            Fail("cannot write the folder's desktop.ini");
 }
 
-bool TakePictures(const CString& out) {
+enum class Prompt { KeepPreFilled, TypeOver };
+
+// The main job as a user does it: the popup on the folder with the pointer on
+// "重要" (popup.bmp), a click there, the prompt holding the description
+// (prompt.bmp) and OK, after which the program must end with 0.
+bool MarkImportant(const CString& exe, const char* folder, const char* description, Prompt how,
+                   const CString& out) {
     Backdrop backdrop;
-    MovePointer(kOpenAt.x, kOpenAt.y);
+    MovePointer(kOpenAt.x, kOpenAt.y); // the popup opens at the pointer
     Process program;
-    CString exe = CString(kInstallDir) + "\\Vorelkin.exe";
-    if (!program.Start("\"" + exe + "\" \"" + kTarget + "\"", kInstallDir))
+    if (!program.Start("\"" + exe + "\" \"" + folder + "\"", exe.Left(FindLastBackslash(exe))))
         return Fail("cannot start Vorelkin.exe");
     HWND chooser = WaitForChooser(program.Id());
     // The labels take their final texts at the first paint.
     if (!chooser || !WaitFor([&] { return TextOf(GetDlgItem(chooser, IDC_OTHER)) == "その他"; }))
         return Fail("no popup");
+    printf("the popup is open on %s\n", folder);
 
     MoveToControl(chooser, IDC_SLOT2);
     POINT at = PointerPos();
@@ -178,10 +191,20 @@ bool TakePictures(const CString& out) {
         return false;
 
     ClickControl(chooser, IDC_SLOT2);
-    HWND prompt =
-        WaitForDialog(program.Id(), [](HWND w) { return TextOf(w) == "フォルダの説明を入力"; });
-    if (!prompt || ControlText(GetDlgItem(prompt, IDC_COMMENT)) != kDescription)
-        return Fail("no prompt with the folder's description");
+    HWND prompt = WaitForPrompt(program.Id());
+    if (!prompt)
+        return Fail("no prompt after a click on the row");
+    printf("clicked \"重要\": the prompt \"%s\" is open\n", (const char*)TextOf(prompt));
+    HWND field = GetDlgItem(prompt, IDC_COMMENT);
+    if (how == Prompt::TypeOver) {
+        if (!ClickIntoField(prompt, IDC_COMMENT))
+            return Fail("the prompt's field takes no keys");
+        SendMessageA(field, EM_SETSEL, 0, -1);
+        TypeText(description);
+        printf("typed \"%s\"\n", description);
+    }
+    if (!WaitFor([&] { return ControlText(field) == description; }))
+        return Fail("the prompt does not hold the description");
     Sleep(300);
     // The prompt opens over the popup, which it partly covers: both are shown.
     RECT scene, popupRect = WithMargin(chooser), promptRect = WithMargin(prompt);
@@ -192,14 +215,49 @@ bool TakePictures(const CString& out) {
     ClickControl(prompt, IDOK);
     if (program.WaitExit() != 0)
         return Fail("the program did not end after the prompt");
+    printf("clicked OK: Vorelkin ended with 0\n");
+    return true;
+}
+
+bool TakePictures(const CString& out) {
+    if (!MarkImportant(CString(kInstallDir) + "\\Vorelkin.exe", kTarget, kDescription,
+                       Prompt::KeepPreFilled, out))
+        return false;
     std::string ini = ReadBytes(CString(kTarget) + "\\desktop.ini");
     return WriteBytes(out + "\\desktop.ini", ini) || Fail("cannot copy desktop.ini");
+}
+
+void PrintAttributes(const char* path) {
+    const std::pair<DWORD, const char*> names[] = {{FILE_ATTRIBUTE_READONLY, "ReadOnly"},
+                                                   {FILE_ATTRIBUTE_HIDDEN, "Hidden"},
+                                                   {FILE_ATTRIBUTE_SYSTEM, "System"},
+                                                   {FILE_ATTRIBUTE_DIRECTORY, "Directory"},
+                                                   {FILE_ATTRIBUTE_ARCHIVE, "Archive"}};
+    const DWORD attributes = Attributes(path);
+    printf("attributes of %s:", path);
+    for (auto [bit, name] : names) {
+        if (attributes & bit)
+            printf(" %s", name);
+    }
+    printf("\n");
+}
+
+bool Demo(const CString& folder, const CString& out) {
+    if (!MarkImportant(BesideTests("Vorelkin.exe"), folder, kDemoDescription, Prompt::TypeOver,
+                       out))
+        return false;
+    PrintAttributes(folder);
+    PrintAttributes(folder + "\\desktop.ini");
+    return true;
 }
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2)
-        return Fail("usage: Snap.exe <output folder>"), 2;
+    if (argc == 4 && strcmp(argv[1], "--demo") == 0)
+        return Demo(argv[2], argv[3]) ? 0 : 1;
+    if (argc != 2)
+        return Fail("usage: Snap.exe <output folder> | Snap.exe --demo <folder> <output folder>"),
+               2;
     bool done = Prepare() && TakePictures(argv[1]);
     RemoveTree(kTarget);
     RemoveTree(kInstallDir);

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the folder-status icon SVGs, one file per slot and pixel size.
+"""Writes the icon SVGs, one file per pixel size: the folder-status icons,
+one per slot, and the application icon.
 
 Every SVG uses a viewBox equal to its target pixel size, and the main edges
 are snapped to whole pixels for that size, so each raster comes out crisp
@@ -15,7 +16,7 @@ import os
 import sys
 
 STATUS_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
-APP_SIZES = (16, 32, 48)
+APP_SIZES = STATUS_SIZES
 
 WHITE = "#ffffff"
 
@@ -455,15 +456,39 @@ def status_svg(slot, n):
     return svg_doc(n, body, "folder status %d, %d px" % (slot, n))
 
 
-# The tag at 16 px, pointing up-left; 'o' is the white eyelet.
-APP_TAG_16 = ["####....",
-              "#####...",
-              "##o###..",
-              "#######.",
-              ".#######",
-              "..######",
-              "...####.",
-              "....##.."]
+# The tag at the small sizes, pointing up-left; 'o' is the white eyelet.
+APP_TAGS = {
+    16: ["####....",
+         "#####...",
+         "##o###..",
+         "#######.",
+         ".#######",
+         "..######",
+         "...####.",
+         "....##.."],
+    20: ["#####.....",
+         "######....",
+         "#######...",
+         "###o####..",
+         "#########.",
+         ".#########",
+         "..########",
+         "...######.",
+         "....####..",
+         ".....##..."],
+    24: ["#####.......",
+         "######......",
+         "#######.....",
+         "###oo###....",
+         "###oo####...",
+         ".#########..",
+         "..#########.",
+         "...#########",
+         "....#######.",
+         ".....#####..",
+         "......###...",
+         ".......#...."],
+}
 
 
 def dilate(rows):
@@ -485,15 +510,13 @@ def app_svg(n):
     f = Folder(n)
     u = n / 16.0
     body = f.back(back) + f.front(front)
-    if n < 32:
-        rows = APP_TAG_16
+    if n in APP_TAGS:
+        rows = APP_TAGS[n]
         tw, th = len(rows[0]), len(rows)
         tx, ty = n - tw - 1, n - th - 1
         cut = bitmap(dilate(rows), tx - 1, ty - 1, "#000")
         tag = bitmap([r.replace("o", ".") for r in rows], tx, ty, APP_TAG)
-        for j, row in enumerate(rows):
-            if "o" in row:
-                tag.append(rect(tx + row.index("o"), ty + j, 1, 1, WHITE))
+        tag += bitmap([r.replace("#", ".").replace("o", "#") for r in rows], tx, ty, WHITE)
     else:
         # a tag pointing up-left, on the lower right corner, cut out of the
         # folder by a clear gap

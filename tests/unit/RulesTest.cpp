@@ -7,6 +7,8 @@
 #include "app/TextRules.h"
 #include "folder/FileSteps.h"
 #include "folder/FolderText.h"
+#include "framework/Scoped.h"
+#include "res/resource.h"
 #include "support/Files.h"
 #include "ui/IconFileDialog.h"
 
@@ -125,6 +127,18 @@ TEST(Rules, OsVersionClassification) {
         {__LINE__, 2, 2, 0, 0},   {__LINE__, 3, 5, 1, 0}};
     for (auto [line, platform, major, minor, code] : rows)
         EXPECT_EQ(code, ClassifyOSVersion(platform, major, minor)) << "line " << line;
+}
+
+TEST(Rules, ProgramIconHasA256PixelLayerForExplorersLargestViews) {
+    ScopedHandle<HMODULE, CloseWith<HMODULE, BOOL, FreeLibrary>> exe(
+        LoadLibraryExA(BesideTests("Vorelkin.exe"), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    HRSRC found = FindResourceA(exe, MAKEINTRESOURCEA(IDR_MAINFRAME), RT_GROUP_ICON);
+    const BYTE* group = (const BYTE*)LockResource(LoadResource(exe, found));
+    ASSERT_TRUE(group);
+    int widthZero = 0; // 14-byte entries after a 6-byte head, each width first; 0 means 256
+    for (int i = 0; i < *(const WORD*)(group + 4); ++i)
+        widthZero += group[6 + 14 * i] == 0;
+    EXPECT_EQ(1, widthZero);
 }
 
 // The bars become NULs, but not the second byte of "ポ" (83 7C).
