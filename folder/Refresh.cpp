@@ -46,8 +46,8 @@ class Snapshot {
         }
         m_windows[m_count++] = window;
     }
-    const ShellWindow* begin() const { return m_windows; }
-    const ShellWindow* end() const { return m_windows + m_count; }
+    ShellWindow* begin() { return m_windows; }
+    ShellWindow* end() { return m_windows + m_count; }
 
   private:
     ShellWindow* m_windows = nullptr;
@@ -98,8 +98,6 @@ BOOL CALLBACK AddToSnapshotProc(HWND window, LPARAM) {
         char text[kNameSize];
         shell.takesCommand = GetWindowTextA(window, text, kNameSize) > 0 && IsWindowVisible(window);
     }
-    if (shell.kind == Kind::Cabinet || shell.kind == Kind::Explore || shell.kind == Kind::Desktop)
-        EnumChildWindows(window, RefreshListViewProc, (LPARAM)&shell.firstListView);
     g_snapshot.Add(shell);
     return TRUE;
 }
@@ -107,6 +105,16 @@ BOOL CALLBACK AddToSnapshotProc(HWND window, LPARAM) {
 void TakeSnapshot() {
     g_snapshot.Clear();
     EnumWindows(AddToSnapshotProc, 0);
+}
+
+// The children the key pass needs, looked for once the commands are out, so
+// that the windows refresh meanwhile.
+void FindListViews() {
+    for (ShellWindow& shell : g_snapshot) {
+        if (shell.kind == Kind::Cabinet || shell.kind == Kind::Explore ||
+            shell.kind == Kind::Desktop)
+            EnumChildWindows(shell.window, RefreshListViewProc, (LPARAM)&shell.firstListView);
+    }
 }
 
 struct Comparison {
@@ -181,8 +189,10 @@ void RefreshExplore() {
 // The command pass runs just before and leaves its snapshot; without one, or
 // when the top-level windows have changed since, the key pass takes its own.
 void PostRefreshKeys() {
-    if (!g_snapshotForKeys || !SnapshotStillCurrent())
+    if (!g_snapshotForKeys || !SnapshotStillCurrent()) {
         TakeSnapshot();
+        FindListViews();
+    }
     g_snapshotForKeys = false;
     PostKeysInside(Kind::Cabinet);
     PostKeysInside(Kind::Explore);
@@ -195,5 +205,6 @@ void SendRefreshCommands() {
     g_repliesOwed = 0;
     RefreshCabinet();
     RefreshExplore();
+    FindListViews();
     AwaitReplies();
 }
