@@ -17,8 +17,9 @@ const int kNameSize = 2048;
 
 enum class Kind { Other, Cabinet, Explore, Desktop, ListView };
 
-// A top-level window as the snapshot saw it. Each question is a round trip
-// to the window's process, so each is asked once for both passes.
+// A top-level window as the snapshot saw it. Each question is a call into
+// the window system (under Wine a round trip to the wineserver), so each is
+// asked once for both passes.
 struct ShellWindow {
     HWND window;
     Kind kind;
