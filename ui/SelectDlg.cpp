@@ -97,6 +97,14 @@ void CSelectDlg::OnPaint() {
         PaintMinimized();
         return;
     }
+    // Another program's RedrawWindow with RDW_UPDATENOW sends WM_PAINT itself;
+    // when the popup's own loop has painted first, that one finds nothing left
+    // to paint. Setting the icons and texts again would redraw the rows at
+    // once and wipe the hover bar.
+    if (!GetUpdateRect(m_hWnd, nullptr, FALSE)) {
+        Default();
+        return;
+    }
 
     CStatic* slotIcons[] = {&m_ctlIconSlot1, &m_ctlIconSlot2, &m_ctlIconSlot3, &m_ctlIconSlot4,
                             &m_ctlIconSlot5, &m_ctlIconSlot6, &m_ctlIconSlot7};

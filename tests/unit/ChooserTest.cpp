@@ -87,6 +87,10 @@ TEST_F(Chooser, RowsAfterEveryPaint) {
             EXPECT_FALSE(IsLiveIcon(before)) << paint;
             EXPECT_TRUE(IsLiveIcon(IconOf(window, IDC_ICON_SLOT3))) << paint;
         }
+        // A paint sent when nothing is left to paint redraws no row: the bar stays.
+        HICON shown = IconOf(window, IDC_ICON_SLOT3);
+        SendMessageA(window, WM_PAINT, 0, 0);
+        EXPECT_EQ(shown, IconOf(window, IDC_ICON_SLOT3));
         PostClick(window, IDC_CANCEL_ITEM);
     });
     EXPECT_EQ(IDCANCEL, result);
