@@ -62,11 +62,14 @@ void AddAttributeStep(const CString& path, DWORD bit, bool folder, StepLog& log)
 
 // The folder is named in the first box; the system's own wording follows in a
 // box of its own, with the platform's caption. A batch keeps the first
-// failure of each folder only.
+// failure of each folder only. Having no owner, the second box would neither
+// come out above the topmost popup nor keep the popup's rows from being
+// clicked while it is up: task-modal and topmost it does both.
 void ReportFailure(const CString& folderPath, DWORD error) {
     Report(folderPath, "IconChange()関数にてエラー発生 ", folderPath);
     if (!FolderBatch::Current())
-        MessageBoxA(nullptr, SystemErrorText(error), nullptr, MB_OK | MB_ICONINFORMATION);
+        MessageBoxA(nullptr, SystemErrorText(error), nullptr,
+                    MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_TOPMOST);
 }
 } // namespace
 

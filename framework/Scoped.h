@@ -44,6 +44,7 @@ using ScopedGdiObject = ScopedHandle<HGDIOBJ, CloseWith<HGDIOBJ, BOOL, DeleteObj
 using ScopedKernelHandle = ScopedHandle<HANDLE, CloseWith<HANDLE, BOOL, CloseHandle>>;
 using ScopedFile = ScopedHandle<HANDLE, FileTraits>;
 using ScopedLocalMemory = ScopedHandle<HLOCAL, CloseWith<HLOCAL, HLOCAL, LocalFree>>;
+using ScopedHook = ScopedHandle<HHOOK, CloseWith<HHOOK, BOOL, UnhookWindowsHookEx>>;
 
 // A device context from GetDC, given back to its window.
 class ScopedGetDC {

@@ -2,6 +2,7 @@
 
 #include "CommentDlg.h"
 #include "../app/FolderCollector.h"
+#include "PopupPlacement.h"
 #include "../app/Settings.h"
 #include "../folder/Refresh.h"
 #include "../framework/App.h"
@@ -26,13 +27,18 @@ ON_STN_CLICKED(IDC_STANDARD, OnStandard)
 ON_STN_CLICKED(IDC_CANCEL_ITEM, OnCancelItem)
 ON_STN_CLICKED(IDC_SETTINGS, OnSettings)
 ON_STN_CLICKED(IDC_OTHER, OnOther)
+AFX_MSG_ENTRY(message == WM_ENABLE, OnEnable((BOOL)wParam); *pResult = 0)
+AFX_MSG_ENTRY(message == WM_ACTIVATEAPP, OnActivateApp((BOOL)wParam); *pResult = 0)
+AFX_MSG_ENTRY(message == WM_APP_ACTIVATION_SETTLED, OnActivationSettled(); *pResult = 0)
 END_MESSAGE_MAP()
 
 CSelectDlg::CSelectDlg(CWnd* pParent) : CDialog(IDD_SELECT, pParent) {
     m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
-CSelectDlg::~CSelectDlg() = default;
+CSelectDlg::~CSelectDlg() {
+    WatchMenuKeys(false);
+}
 
 void CSelectDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -67,8 +73,17 @@ BOOL CSelectDlg::OnInitDialog() {
     m_clrHighlight = GetSysColor(COLOR_HIGHLIGHT);
     m_clrHighlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
     FitIconControls();
+    POINT pointer = {};
+    GetCursorPos(&pointer);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoA(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT placed = {};
+    GetWindowRect(m_hWnd, &placed);
+    RECT place = PlacePopup(placed, pointer, monitor.rcWork);
     // DS_SYSMODAL makes the popup topmost on Windows but not under Wine.
-    SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(m_hWnd, HWND_TOPMOST, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    WatchMenuKeys(true);
     return TRUE;
 }
 
@@ -143,19 +158,22 @@ HCURSOR CSelectDlg::OnQueryDragIcon() {
 }
 
 BOOL CSelectDlg::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
-    if (pWnd != m_pHoverWnd) {
-        m_pHoverWnd = pWnd;
-        // Repaints every row: the new hover row in the default colours,
-        // the others in the menu colours (OnCtlColor).
-        std::array<CStatic*, 11> items = MenuItems();
-        for (CStatic* item : items)
-            item->RedrawWindow(RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        for (CStatic* item : items) {
-            if (item == pWnd)
-                DrawHighlight(*item);
-        }
-    }
+    if (pWnd != m_pHoverWnd)
+        MoveBar(pWnd);
     return CDialog::OnSetCursor(pWnd, nHitTest, message);
+}
+
+void CSelectDlg::MoveBar(CWnd* pWnd) {
+    m_pHoverWnd = pWnd;
+    // Repaints every row: the new bar row in the default colours, the others
+    // in the menu colours (OnCtlColor).
+    std::array<CStatic*, 11> items = MenuItems();
+    for (CStatic* item : items)
+        item->RedrawWindow(RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    for (CStatic* item : items) {
+        if (item == pWnd)
+            DrawHighlight(*item);
+    }
 }
 
 // Drawn straight onto the row, outside any paint: the row's next repaint
@@ -174,7 +192,11 @@ void CSelectDlg::DrawHighlight(CStatic& item) {
     SetTextColor(dc, m_clrHighlightText);
     ScopedSelectObject font(dc, (HGDIOBJ)item.SendMessage(WM_GETFONT));
     CString text = item.GetWindowText();
-    TextOutA(dc, 0, 3, text, text.GetLength());
+    // The label's own layout (SS_LEFTNOWORDWRAP with SS_CENTERIMAGE): left
+    // edge, centred on the row's height for the font, so the text does not
+    // move when the bar comes, at any DPI.
+    DrawTextA(dc, text, text.GetLength(), &rect,
+              DT_LEFT | DT_EXPANDTABS | DT_SINGLELINE | DT_VCENTER);
 }
 
 HBRUSH CSelectDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
@@ -210,6 +232,36 @@ void CSelectDlg::ApplySlot(int slot) {
         AfxMessageBox("アイコンの変更に失敗しました", MB_OK);
     PostRefreshKeys();
     CDialog::OnOK();
+}
+
+// While a dialog or box of this program is up, the popup is disabled and
+// steps out of the topmost windows, so that even the ownerless box of the
+// system's error text comes out above it: Wine puts a task-modal box on top
+// of the other windows but not among the topmost ones, MB_TOPMOST or not.
+void CSelectDlg::OnEnable(BOOL enabled) {
+    SetWindowPos(m_hWnd, enabled ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// A context menu closes when another program becomes active, by a click on
+// one of its windows or by a switch; the click activates that window under
+// Wine too, so no mouse hook is needed. But Wine without a window manager
+// also deactivates the popup for a moment whenever the X input focus moves,
+// with no window in the foreground, and activates it again at once. So the
+// popup looks again once the activation has settled: it ends when a window
+// of another program holds the foreground. The popup's own dialogs and
+// boxes keep it disabled while they are up.
+void CSelectDlg::OnActivateApp(BOOL active) {
+    if (!active)
+        PostMessageA(m_hWnd, WM_APP_ACTIVATION_SETTLED, 0, 0);
+}
+
+void CSelectDlg::OnActivationSettled() {
+    HWND foreground = GetForegroundWindow();
+    DWORD process = 0;
+    GetWindowThreadProcessId(foreground, &process);
+    if (foreground && process != GetCurrentProcessId() && IsWindowEnabled(m_hWnd))
+        OnCancel();
 }
 
 void CSelectDlg::OnCancelItem() {

@@ -2,8 +2,12 @@
 #pragma once
 
 #include "../framework/Dialog.h"
+#include "../framework/Scoped.h"
 
 #include <array>
+
+// Posted to the popup when it has lost the activation.
+const UINT WM_APP_ACTIVATION_SETTLED = WM_APP;
 
 class CSelectDlg : public CDialog {
   public:
@@ -41,6 +45,9 @@ class CSelectDlg : public CDialog {
     void OnCancelItem();
     void OnSettings();
     void OnOther();
+    void OnEnable(BOOL enabled);
+    void OnActivateApp(BOOL active);
+    void OnActivationSettled();
 
     void ApplySlot(int slot);
 
@@ -49,6 +56,14 @@ class CSelectDlg : public CDialog {
     void FitIconControls();
     void PaintMinimized();
     void DrawHighlight(CStatic& item);
+    // The one bar of mouse and keyboard: on the row, or on no row.
+    void MoveBar(CWnd* pWnd);
+
+    // The keyboard (MenuKeys.cpp).
+    void WatchMenuKeys(bool watch);
+    static LRESULT CALLBACK FilterMenuKeys(int code, WPARAM wParam, LPARAM lParam);
+    bool OnMenuKey(UINT key);
+    void ChooseRow(CStatic& row);
 
     DECLARE_MESSAGE_MAP()
 
@@ -80,4 +95,5 @@ class CSelectDlg : public CDialog {
     CStatic m_ctlStandard;     // 1003
 
     HICON m_hIcon;
+    ScopedHook m_keyFilter;
 };

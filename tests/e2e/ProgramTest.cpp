@@ -1,6 +1,7 @@
 // The real program started as a user starts it and driven with the pointer
 // and the keyboard: only what needs the real program and real input.
 #include "app/Settings.h"
+#include "framework/Scoped.h"
 #include "res/resource.h"
 #include "app/WideText.h"
 #include "support/Desktop.h"
@@ -50,6 +51,36 @@ Lines AnswerUntilExit(Process& process) {
     return boxes;
 }
 
+// The top left of what differs from the ground in a row's image.
+POINT TextCorner(const std::vector<COLORREF>& image, int width, COLORREF ground) {
+    POINT corner = {width, (LONG)image.size()};
+    for (size_t i = 0; i < image.size(); ++i) {
+        if (image[i] != ground)
+            corner = {std::min<LONG>(corner.x, i % width), std::min<LONG>(corner.y, i / width)};
+    }
+    return corner;
+}
+
+// The bar fills the row's edges and its text lies where the plain label's
+// was, whatever the DPI: the label's text corner taken before the bar came.
+POINT LabelText(HWND chooser, int id, COLORREF background) {
+    RECT row = ScreenRect(chooser, id);
+    return TextCorner(ScreenImage(row), row.right - row.left, background);
+}
+bool BarOn(HWND chooser, int id, POINT labelText) {
+    const COLORREF bar = GetSysColor(COLOR_HIGHLIGHT);
+    RECT row = ScreenRect(chooser, id);
+    const int width = row.right - row.left, height = row.bottom - row.top;
+    std::vector<COLORREF> image = ScreenImage(row);
+    for (int i = 0; i < width * height; ++i) {
+        const int x = i % width, y = i / width;
+        if ((y == 0 || y == height - 1 || x == 0 || x == width - 1) && image[i] != bar)
+            return false;
+    }
+    POINT text = TextCorner(image, width, bar);
+    return text.x == labelText.x && text.y == labelText.y;
+}
+
 // Started without a folder on a settings file of junk: the popup opens, the
 // defaults are there at once, after the junk, and every setting is written
 // back when Esc closes it.
@@ -74,13 +105,51 @@ TEST(Program, WritesTheDefaultsAtOnceAndEverySettingBackWhenEscCloses) {
     ExpectEverySettingOnce(install.Ini());
 }
 
-// A quoted drive root "C:\" arrives as C:" and is read as the root.
-TEST(Program, PopupOpensAtThePointerAndItsBarFollowsThePointer) {
+// The prefix's DPI, which the programs started meanwhile read; put back
+// however the test ends.
+class ScopedDpi {
+  public:
+    explicit ScopedDpi(DWORD dpi) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &m_key, nullptr);
+        DWORD size = sizeof(m_saved);
+        m_existed = !RegQueryValueExA(m_key, "LogPixels", nullptr, nullptr, (BYTE*)&m_saved, &size);
+        RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, (const BYTE*)&dpi, sizeof(dpi));
+    }
+    ~ScopedDpi() {
+        if (m_existed)
+            RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, (const BYTE*)&m_saved,
+                           sizeof(m_saved));
+        else
+            RegDeleteValueA(m_key, "LogPixels");
+        RegCloseKey(m_key);
+    }
+
+  private:
+    HKEY m_key = nullptr;
+    DWORD m_saved = 0;
+    bool m_existed = false;
+};
+
+// At 150 % the popup looks as at 100 %: an icon is its file's own 24-pixel
+// image, and a row's text stays put when the bar comes. Mouse and keyboard
+// move one bar; a click on another program's window ends the popup. A
+// quoted drive root "C:\" arrives as C:" and is read as the root.
+TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
     const CString rootIni = "C:\\desktop.ini";
     const std::string saved = ReadBytes(rootIni);
     const bool existed = FileExists(rootIni);
     ASSERT_TRUE(WriteBytes(rootIni, "[.ShellClassInfo]\r\nInfoTip=根の説明\r\n"));
+    ScopedDpi dpi(144);
     Install install(true);
+    // Another program's window, showing that image as the popup's statics do.
+    ScopedIcon own((HICON)LoadImageA(nullptr, install.Dir() + "\\icons\\fld01.ico", IMAGE_ICON, 24,
+                                     24, LR_LOADFROMFILE));
+    HWND other = CreateWindowA("Static", "", WS_POPUP | SS_ICON | SS_NOTIFY, 0, 0, 24, 24, nullptr,
+                               nullptr, nullptr, nullptr);
+    SendMessageA(other, STM_SETICON, (WPARAM)own.Get(), 0);
+    ShowWindow(other, SW_SHOWNOACTIVATE); // activated late, it would end the popup
+    UpdateWindow(other);
     MovePointer(400, 300);
     Process process;
     HWND chooser = install.Open(process, "C:\\");
@@ -90,38 +159,25 @@ TEST(Program, PopupOpensAtThePointerAndItsBarFollowsThePointer) {
     // Windows centres the popup on the pointer; Wine puts its corner there.
     EXPECT_TRUE(PtInRect(&rect, POINT{400, 300}) || (rect.left == 400 && rect.top == 300));
     EXPECT_FALSE(GetWindowLongA(chooser, GWL_STYLE) & WS_CAPTION);
-
-    const COLORREF bar = GetSysColor(COLOR_HIGHLIGHT), barText = GetSysColor(COLOR_HIGHLIGHTTEXT);
     RECT icon = ScreenRect(chooser, IDC_ICON_SLOT1);
+    EXPECT_TRUE(WaitFor([&] { return ScreenImage(icon) == ScreenImage({0, 0, 24, 24}); }));
+
     const COLORREF background = ScreenPixel(icon.left - 2, icon.top);
-    ASSERT_NE(bar, background);
-    // The bar fills the row's edges and its first three lines; the text is
-    // drawn on it from its top left.
-    int firstText = 0;
-    auto barOn = [&](const RECT& row) {
-        const int width = row.right - row.left, height = row.bottom - row.top;
-        std::vector<COLORREF> image = ScreenImage(row);
-        firstText = width;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                COLORREF pixel = image[y * width + x];
-                if ((y < 3 || y == height - 1 || x == 0 || x == width - 1) && pixel != bar)
-                    return false;
-                firstText = pixel == barText ? std::min(firstText, x) : firstText;
-            }
-        }
-        return true;
-    };
+    ASSERT_NE(GetSysColor(COLOR_HIGHLIGHT), background);
+    POINT labels[3];
+    for (int id : {IDC_SLOT1, IDC_SLOT2, IDC_SLOT3})
+        labels[id - IDC_SLOT1] = LabelText(chooser, id, background);
     for (int id : {IDC_SLOT1, IDC_SLOT2}) {
         MoveToControl(chooser, id);
-        EXPECT_TRUE(WaitFor([&] { return barOn(ScreenRect(chooser, id)); })) << id;
-        EXPECT_LE(firstText, 3) << id;
+        EXPECT_TRUE(WaitFor([&] { return BarOn(chooser, id, labels[id - IDC_SLOT1]); })) << id;
     }
     RECT first = ScreenRect(chooser, IDC_SLOT1);
     EXPECT_EQ(background, ScreenPixel(first.left, first.top)); // left when the bar moved
-    MoveToControl(chooser, IDC_ICON_SLOT3);                    // over an icon: no bar
-    RECT second = ScreenRect(chooser, IDC_SLOT2);
-    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(second.left, second.top) == background; }));
+    PressKey(VK_DOWN);                                         // from the pointer's row
+    EXPECT_TRUE(WaitFor([&] { return BarOn(chooser, IDC_SLOT3, labels[2]); }));
+    MoveToControl(chooser, IDC_ICON_SLOT3); // over an icon: no bar
+    RECT third = ScreenRect(chooser, IDC_SLOT3);
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(third.left, third.top) == background; }));
 
     ClickControl(chooser, IDC_SLOT2);
     HWND prompt = WaitForPrompt(process.Id());
@@ -129,7 +185,14 @@ TEST(Program, PopupOpensAtThePointerAndItsBarFollowsThePointer) {
     EXPECT_EQ("根の説明", ControlText(GetDlgItem(prompt, IDC_COMMENT)));
     PostClick(prompt, IDCANCEL);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
-    ClickControl(chooser, IDC_CANCEL_ITEM);
+    ClickAt(12, 12);
+    EXPECT_TRUE(WaitFor([&] { // this thread takes the click, which activates its window
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        return !process.IsRunning();
+    }));
+    DestroyWindow(other);
     EXPECT_EQ(0u, process.WaitExit());
     EXPECT_EQ("[.ShellClassInfo]\r\nInfoTip=根の説明\r\n", ReadBytes(rootIni));
     if (existed)
@@ -187,6 +250,18 @@ TEST(Program, AFailedApplyShowsEveryReportThenTheSummary) {
     HWND prompt = WaitForPrompt(process.Id());
     ASSERT_TRUE(prompt);
     ClickControl(prompt, IDOK);
+    Lines boxes;
+    for (int box = 0; box < 7; ++box)
+        boxes.push_back(AnswerBox(process.Id()));
+    // The system's text, without owner, comes out above the topmost popup,
+    // whose rows take no click while it is up.
+    HWND box = WaitForDialog(process.Id(), [](HWND w) { return TextOf(w) == "エラー"; });
+    std::vector<HWND> windows = TopWindows(process.Id());
+    EXPECT_LT(std::find(windows.begin(), windows.end(), box),
+              std::find(windows.begin(), windows.end(), chooser));
+    ClickControl(chooser, IDC_SLOT1);
+    for (const std::string& rest : AnswerUntilExit(process))
+        boxes.push_back(rest);
     const std::string target(install.Target());
     EXPECT_EQ(
         (Lines{"Vorelkin|ConfirmFileOpのｴﾗｰですSetStringINI",
@@ -196,7 +271,7 @@ TEST(Program, AFailedApplyShowsEveryReportThenTheSummary) {
                "Vorelkin|SetFileAttributesのｴﾗｰです" + target + "\\desktop.ini",
                "Vorelkin|IconChange()関数にてエラー発生 " + target,
                "エラー|パスが見つかりません。\r\n", "Vorelkin|アイコンの変更に失敗しました"}),
-        AnswerUntilExit(process));
+        boxes);
     EXPECT_EQ(0u, process.WaitExit());
     EXPECT_FALSE(FileExists(install.Target()));
 }
@@ -215,9 +290,13 @@ TEST(Program, OtherTakesAnyIconFileForThisFolderOnly) {
     ASSERT_TRUE(chooser);
     for (int answer : {0, IDCANCEL, IDOK}) {
         SCOPED_TRACE(answer);
-        // A second click on the same spot would be a double click.
-        Sleep(GetDoubleClickTime() + 50);
-        ClickControl(chooser, IDC_OTHER);
+        if (!answer) {
+            ClickControl(chooser, IDC_OTHER);
+        } else { // the popup has the keyboard again; End and ↑ lead to "その他"
+            ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == chooser; }));
+            for (WORD key : {VK_END, VK_UP, VK_SPACE})
+                PressKey(key);
+        }
         HWND open = WaitForOpenDialog(process.Id());
         ASSERT_TRUE(open);
         if (!answer) {
@@ -310,10 +389,11 @@ TEST(Program, TenLaunchesAtOnceLeaveEverySettingOnce) {
     Process processes[10];
     for (Process& process : processes)
         ASSERT_TRUE(install.Launch(process, ""));
-    for (Process& process : processes) {
-        HWND chooser = WaitForChooser(process.Id());
-        ASSERT_TRUE(chooser);
-        PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+    for (Process& process : processes) { // a later popup taking the foreground ends this one
+        ASSERT_TRUE(WaitFor([&] {
+            HWND chooser = WaitForChooser(process.Id(), 0);
+            return chooser ? PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0) : !process.IsRunning();
+        }));
     }
     for (Process& process : processes)
         ASSERT_EQ(0u, process.WaitExit(30000));
@@ -336,8 +416,9 @@ TEST(Program, HungShellWindowsCostOneTimeLimit) {
             nullptr, nullptr,        nullptr, nullptr, nullptr};
         windowClass.lpszClassName = name;
         RegisterClassA(&windowClass);
-        hung.push_back(CreateWindowA(name, "hung", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
-                                     nullptr, nullptr, windowClass.hInstance, nullptr));
+        hung.push_back(CreateWindowA(name, "hung", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                     nullptr, windowClass.hInstance, nullptr));
+        ShowWindow(hung.back(), SW_SHOWNOACTIVATE); // activated late, it would end the popup
     }
     Install install;
     Process process;
@@ -429,5 +510,56 @@ TEST(Program, LaunchesTogetherJoinTheFirst) {
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(i < 3, FileExists(install.Dir() + "\\" + CString::FromInt(i) + "\\desktop.ini"))
             << i;
+}
+
+// Keys as in a context menu; each row one launch with the pointer in a corner
+// of the work area, where the popup lies whole with its corner at the
+// pointer. The folder's desktop.ini tells the row chosen (slot 0: "標準").
+TEST(Program, KeysChooseAsInAContextMenuAndCornersKeepThePopupWhole) {
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG right = work.right - 1, bottom = work.bottom - 1;
+    const struct {
+        int line;
+        POINT corner;
+        std::vector<WORD> keys;
+        int slot;
+    } rows[] = {
+        // Enter without a bar does nothing; ↑ from none is "ｷｬﾝｾﾙ", ↓ goes round.
+        {__LINE__, {work.left, work.top}, {VK_RETURN, VK_UP, VK_DOWN, VK_DOWN, VK_RETURN}, 1},
+        // ↓ from none is "標準"; ↑ goes round and skips "設定...".
+        {__LINE__, {right, work.top}, {VK_DOWN, VK_UP, VK_UP, VK_UP, VK_SPACE}, 7},
+        {__LINE__, {work.left, bottom}, {VK_END, VK_UP, VK_DOWN, VK_DOWN, VK_RETURN}, 0},
+        {__LINE__, {right, bottom}, {VK_DOWN, VK_DOWN, VK_HOME, VK_UP, VK_UP, VK_UP, VK_RETURN}, 7},
+        {__LINE__, {work.left, work.top}, {'3'}, 3},
+        {__LINE__, {right, bottom}, {VK_NUMPAD5}, 5},
+    };
+    Install install;
+    const CString folderIni = install.Target() + "\\desktop.ini";
+    for (const auto& [line, corner, keys, slot] : rows) {
+        SCOPED_TRACE(line);
+        DeleteFileA(folderIni);
+        MovePointer(corner.x, corner.y);
+        Process process;
+        HWND chooser = install.Open(process);
+        ASSERT_TRUE(chooser);
+        RECT rect;
+        GetWindowRect(chooser, &rect);
+        EXPECT_EQ(corner.x == right ? right - (rect.right - rect.left) : corner.x, rect.left);
+        EXPECT_EQ(corner.y == bottom ? bottom - (rect.bottom - rect.top) : corner.y, rect.top);
+        MovePointer((work.left + work.right) / 2, (work.top + work.bottom) / 2); // off the popup
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == chooser; }));
+        for (WORD key : keys)
+            PressKey(key);
+        if (slot) {
+            HWND prompt = WaitForPrompt(process.Id());
+            ASSERT_TRUE(prompt);
+            PostClick(prompt, IDOK);
+        }
+        EXPECT_EQ(0u, process.WaitExit());
+        ASSERT_TRUE(FileExists(folderIni));
+        EXPECT_EQ(slot ? Setting(install.Ini(), "IconPath", IconSlot::PathKey(slot)) : "",
+                  Setting(folderIni, ".ShellClassInfo", "IconFile"));
+    }
 }
 } // namespace

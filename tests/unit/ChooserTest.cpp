@@ -4,6 +4,7 @@
 #include "framework/App.h"
 #include "res/resource.h"
 #include "support/Desktop.h"
+#include "ui/PopupPlacement.h"
 #include "ui/PropPage1.h"
 #include "ui/SelectDlg.h"
 
@@ -148,6 +149,36 @@ TEST_F(Chooser, EachRowDoesItsOwnWork) {
         });
         EXPECT_EQ(expected, result);
         EXPECT_EQ(after, ReadBytes(ini));
+    }
+}
+
+// The template's place stays while it is inside the work area with the
+// pointer on it; otherwise the corner goes to the pointer on the side where
+// the popup fits (the numbers are Wine's and Windows' own places).
+TEST(Placement, InsideTheWorkAreaAsAContextMenu) {
+    const RECT screen = {0, 0, 1280, 1024}, left = {-1280, 0, 0, 1024};
+    const struct {
+        int line;
+        POINT pointer;
+        RECT placed, workArea, expected;
+    } rows[] = {
+        {__LINE__, {400, 300}, {400, 300, 537, 566}, screen, {400, 300, 537, 566}},
+        {__LINE__, {400, 300}, {332, 167, 469, 433}, screen, {332, 167, 469, 433}},
+        {__LINE__, {0, 0}, {-68, -133, 69, 133}, screen, {0, 0, 137, 266}},
+        {__LINE__, {1279, 500}, {1140, 500, 1277, 766}, screen, {1142, 500, 1279, 766}},
+        {__LINE__, {1279, 1023}, {1140, 755, 1277, 1021}, screen, {1142, 757, 1279, 1023}},
+        {__LINE__, {0, 1023}, {0, 755, 137, 1021}, screen, {0, 757, 137, 1023}},
+        // The taskbar below (the pointer on it), on the left, at the top.
+        {__LINE__, {600, 1000}, {532, 867, 669, 1133}, {0, 0, 1280, 984}, {600, 718, 737, 984}},
+        {__LINE__, {10, 300}, {10, 300, 147, 566}, {60, 0, 1280, 1024}, {60, 300, 197, 566}},
+        {__LINE__, {500, 10}, {500, 10, 637, 276}, {0, 40, 1280, 1024}, {500, 40, 637, 306}},
+        // A monitor left of the primary one.
+        {__LINE__, {-1, 1023}, {-1, 1023, 136, 1289}, left, {-138, 757, -1, 1023}},
+        {__LINE__, {-1280, 0}, {-1280, 0, -1143, 266}, left, {-1280, 0, -1143, 266}},
+    };
+    for (const auto& [line, pointer, placed, workArea, expected] : rows) {
+        RECT place = PlacePopup(placed, pointer, workArea);
+        EXPECT_TRUE(EqualRect(&expected, &place)) << line;
     }
 }
 
