@@ -1,8 +1,8 @@
 #include "SelectDlg.h"
 
 #include "CommentDlg.h"
-#include "../app/FolderCollector.h"
 #include "PopupPlacement.h"
+#include "../app/FolderCollector.h"
 #include "../app/Settings.h"
 #include "../folder/Refresh.h"
 #include "../framework/App.h"
