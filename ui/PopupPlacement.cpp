@@ -23,3 +23,14 @@ RECT PlacePopup(const RECT& placed, POINT pointer, const RECT& workArea) {
     const LONG top = PlaceAlong(pointer.y, height, workArea.top, workArea.bottom);
     return {left, top, left + width, top + height};
 }
+
+RECT PlaceAtPointer(HWND popup) {
+    POINT pointer = {};
+    GetCursorPos(&pointer);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoA(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT placed = {};
+    GetWindowRect(popup, &placed);
+    return PlacePopup(placed, pointer, monitor.rcWork);
+}

@@ -11,6 +11,11 @@
 
 #include <shellapi.h>
 
+namespace {
+// Posted to the popup when it has lost the activation.
+const UINT WM_APP_ACTIVATION_SETTLED = WM_APP;
+} // namespace
+
 BEGIN_MESSAGE_MAP(CSelectDlg, CDialog)
 ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
@@ -73,14 +78,7 @@ BOOL CSelectDlg::OnInitDialog() {
     m_clrHighlight = GetSysColor(COLOR_HIGHLIGHT);
     m_clrHighlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
     FitIconControls();
-    POINT pointer = {};
-    GetCursorPos(&pointer);
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoA(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor);
-    RECT placed = {};
-    GetWindowRect(m_hWnd, &placed);
-    RECT place = PlacePopup(placed, pointer, monitor.rcWork);
+    RECT place = PlaceAtPointer(m_hWnd);
     // DS_SYSMODAL makes the popup topmost on Windows but not under Wine.
     SetWindowPos(m_hWnd, HWND_TOPMOST, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     WatchMenuKeys(true);

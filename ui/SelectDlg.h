@@ -6,9 +6,6 @@
 
 #include <array>
 
-// Posted to the popup when it has lost the activation.
-const UINT WM_APP_ACTIVATION_SETTLED = WM_APP;
-
 class CSelectDlg : public CDialog {
   public:
     explicit CSelectDlg(CWnd* pParent);
