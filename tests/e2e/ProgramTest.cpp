@@ -228,6 +228,7 @@ TEST(Program, ARowClickedAndAPromptOf255BytesMarkTheFolder) {
 TEST(Program, AFailedApplyShowsEveryReportThenTheSummary) {
     Install install;
     RemoveTree(install.Target()); // nothing can be written there
+    MovePointer(100, 100);        // the popup clear of the boxes in the middle
     Process process;
     HWND chooser = install.Open(process);
     ASSERT_TRUE(chooser);
