@@ -12,8 +12,9 @@
 #include <shellapi.h>
 
 namespace {
-// Posted to the popup when it has lost the activation.
-const UINT WM_APP_ACTIVATION_SETTLED = WM_APP;
+// While the popup is inactive: who holds the foreground now.
+const UINT_PTR kForegroundTimer = 1;
+const UINT kForegroundCheckMs = 50;
 } // namespace
 
 BEGIN_MESSAGE_MAP(CSelectDlg, CDialog)
@@ -34,7 +35,7 @@ ON_STN_CLICKED(IDC_SETTINGS, OnSettings)
 ON_STN_CLICKED(IDC_OTHER, OnOther)
 AFX_MSG_ENTRY(message == WM_ENABLE, OnEnable((BOOL)wParam); *pResult = 0)
 AFX_MSG_ENTRY(message == WM_ACTIVATEAPP, OnActivateApp((BOOL)wParam); *pResult = 0)
-AFX_MSG_ENTRY(message == WM_APP_ACTIVATION_SETTLED, OnActivationSettled(); *pResult = 0)
+AFX_MSG_ENTRY(message == WM_TIMER && wParam == kForegroundTimer, OnForegroundTimer(); *pResult = 0)
 END_MESSAGE_MAP()
 
 CSelectDlg::CSelectDlg(CWnd* pParent) : CDialog(IDD_SELECT, pParent) {
@@ -242,23 +243,30 @@ void CSelectDlg::OnEnable(BOOL enabled) {
 }
 
 // A context menu closes when another program becomes active, by a click on
-// one of its windows or by a switch; the click activates that window under
-// Wine too, so no mouse hook is needed. But Wine without a window manager
-// also deactivates the popup for a moment whenever the X input focus moves,
-// with no window in the foreground, and activates it again at once. So the
-// popup looks again once the activation has settled: it ends when a window
-// of another program holds the foreground. The popup's own dialogs and
-// boxes keep it disabled while they are up.
+// one of its windows or by a switch; under Wine too the click activates that
+// window, so no mouse hook is needed. But Wine without a window manager also
+// takes the activation from the popup for a moment whenever the X input
+// focus moves, with no window in the foreground, and gives it back; and
+// after a click elsewhere it names the new foreground window only a moment
+// after the popup has lost the activation. So the inactive popup looks at the
+// foreground until some window holds it: a window of another program ends
+// the popup as "ｷｬﾝｾﾙ" does, unless a dialog or box of its own is up, which
+// keeps the popup disabled.
 void CSelectDlg::OnActivateApp(BOOL active) {
-    if (!active)
-        PostMessageA(m_hWnd, WM_APP_ACTIVATION_SETTLED, 0, 0);
+    if (active)
+        KillTimer(m_hWnd, kForegroundTimer);
+    else
+        SetTimer(m_hWnd, kForegroundTimer, kForegroundCheckMs, nullptr);
 }
 
-void CSelectDlg::OnActivationSettled() {
+void CSelectDlg::OnForegroundTimer() {
     HWND foreground = GetForegroundWindow();
+    if (!foreground)
+        return;
+    KillTimer(m_hWnd, kForegroundTimer);
     DWORD process = 0;
     GetWindowThreadProcessId(foreground, &process);
-    if (foreground && process != GetCurrentProcessId() && IsWindowEnabled(m_hWnd))
+    if (process != GetCurrentProcessId() && IsWindowEnabled(m_hWnd))
         OnCancel();
 }
 

@@ -44,7 +44,7 @@ class CSelectDlg : public CDialog {
     void OnOther();
     void OnEnable(BOOL enabled);
     void OnActivateApp(BOOL active);
-    void OnActivationSettled();
+    void OnForegroundTimer();
 
     void ApplySlot(int slot);
 
