@@ -62,9 +62,11 @@ void AddAttributeStep(const CString& path, DWORD bit, bool folder, StepLog& log)
 
 // The folder is named in the first box; the system's own wording follows in a
 // box of its own, with the platform's caption. A batch keeps the first
-// failure of each folder only. Having no owner, the second box would neither
-// come out above the topmost popup nor keep the popup's rows from being
-// clicked while it is up: task-modal and topmost it does both.
+// failure of each folder only. Having no owner, the second box would leave
+// the popup's rows clickable and could open behind the topmost popup.
+// Task-modal, it disables the popup, which then steps out of the topmost
+// windows (CSelectDlg::OnEnable); topmost, it stays above other programs'
+// topmost windows where the platform honours that (Wine does not).
 void ReportFailure(const CString& folderPath, DWORD error) {
     Report(folderPath, "IconChange()関数にてエラー発生 ", folderPath);
     if (!FolderBatch::Current())
