@@ -9,6 +9,7 @@ namespace {
 const ULONG_PTR kHandOverMark = 0x564B4631; // "VKF1"
 const DWORD kMaxMessageBytes = 64 * 1024;
 const DWORD kWaitMs = 5000;
+const int kMaxOthers = 64;
 const wchar_t kClass[] = L"VorelkinFolderCollector";
 TargetFolders* g_collected = nullptr;
 
@@ -89,12 +90,20 @@ bool FolderCollector::HandOverOrCollect(const TargetFolders& folders, TargetFold
                              windowClass.hInstance, nullptr);
     HandOverNames names(folders);
     COPYDATASTRUCT message = {kHandOverMark, (DWORD)(names.count * sizeof(wchar_t)), names.text};
-    bool taken = false;
+    // Listed before any is asked: a launch that hands over ends at once, and
+    // the search cannot go on after a window that is gone.
+    HWND others[kMaxOthers];
+    int count = 0;
     for (HWND other = nullptr;
-         !taken && (other = FindWindowExW(HWND_MESSAGE, other, kClass, user)) != nullptr;) {
+         count < kMaxOthers &&
+         (other = FindWindowExW(HWND_MESSAGE, other, kClass, user)) != nullptr;) {
+        if (other != m_window)
+            others[count++] = other;
+    }
+    bool taken = false;
+    for (int i = 0; i < count && !taken; ++i) {
         DWORD_PTR result = 0;
-        taken = other != m_window &&
-                SendMessageTimeoutW(other, WM_COPYDATA, (WPARAM)m_window, (LPARAM)&message,
+        taken = SendMessageTimeoutW(others[i], WM_COPYDATA, (WPARAM)m_window, (LPARAM)&message,
                                     SMTO_ABORTIFHUNG, kWaitMs, &result) &&
                 result;
     }

@@ -197,9 +197,8 @@ bool MarkImportant(const CString& exe, const char* folder, const char* descripti
     printf("clicked \"重要\": the prompt \"%s\" is open\n", (const char*)TextOf(prompt));
     HWND field = GetDlgItem(prompt, IDC_COMMENT);
     if (how == Prompt::TypeOver) {
-        if (!ClickIntoField(prompt, IDC_COMMENT))
+        if (!TabIntoField(prompt, IDC_COMMENT))
             return Fail("the prompt's field takes no keys");
-        SendMessageA(field, EM_SETSEL, 0, -1);
         TypeText(description);
         printf("typed \"%s\"\n", description);
     }

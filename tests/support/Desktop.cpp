@@ -124,13 +124,7 @@ bool Install::Launch(Process& process, const CString& arguments) const {
 HWND Install::Open(Process& process, const CString& folder) const {
     if (!Launch(process, "\"" + (folder.IsEmpty() ? Target() : folder) + "\""))
         return nullptr;
-    HWND chooser = WaitForChooser(process.Id());
-    if (!chooser || !WaitFor([&] { return TextOf(GetDlgItem(chooser, IDC_OTHER)) == "その他"; }))
-        return nullptr;
-    // The first paint sets the icons, which invalidates them again; a paint
-    // still pending would wipe a hover bar drawn meanwhile.
-    RedrawWindow(chooser, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    return chooser;
+    return WaitForChooser(process.Id());
 }
 
 std::vector<HWND> TopWindows(DWORD pid) {
@@ -175,7 +169,14 @@ HWND WaitForDialog(DWORD pid, const std::function<bool(HWND)>& accept, DWORD tim
 }
 
 HWND WaitForChooser(DWORD pid) {
-    return WaitForDialog(pid, [](HWND w) { return !(GetWindowLongA(w, GWL_STYLE) & WS_CAPTION); });
+    HWND chooser =
+        WaitForDialog(pid, [](HWND w) { return !(GetWindowLongA(w, GWL_STYLE) & WS_CAPTION); });
+    if (!chooser || !WaitFor([&] { return TextOf(GetDlgItem(chooser, IDC_OTHER)) == "その他"; }))
+        return nullptr;
+    // The first paint sets the icons, which invalidates them again; a paint
+    // still pending would wipe a hover bar drawn meanwhile.
+    RedrawWindow(chooser, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return chooser;
 }
 
 HWND WaitForPrompt(DWORD pid) {
@@ -288,12 +289,15 @@ void ClickControl(HWND dialog, int id) {
     ClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
 }
 
-bool ClickIntoField(HWND dialog, int id) {
-    ClickControl(dialog, id);
+bool TabIntoField(HWND dialog, int id) {
     HWND field = GetDlgItem(dialog, id);
-    return WaitFor([&] {
-        return FocusOf(dialog) == field && GetForegroundWindow() == GetAncestor(field, GA_ROOT);
-    });
+    SetForegroundWindow(dialog);
+    for (int press = 0; press < 8 && FocusOf(dialog) != field; ++press) {
+        HWND before = FocusOf(dialog);
+        PressKey(VK_TAB);
+        WaitFor([&] { return FocusOf(dialog) != before; }, 2000);
+    }
+    return FocusOf(dialog) == field;
 }
 
 void PressKey(WORD vk) {

@@ -48,7 +48,7 @@ class Install {
     // Starts the copy with the arguments as they stand.
     bool Launch(Process& process, const CString& arguments) const;
     // Starts it on the folder, quoted (the target by default), and waits for
-    // the popup's first paint, which gives the rows their final texts.
+    // the popup.
     HWND Open(Process& process, const CString& folder = CString()) const;
 
   private:
@@ -64,7 +64,7 @@ CString ControlText(HWND control);
 // The first visible dialog of the process that the predicate accepts.
 HWND WaitForDialog(DWORD pid, const std::function<bool(HWND)>& accept = nullptr,
                    DWORD timeoutMs = kWaitMs);
-HWND WaitForChooser(DWORD pid); // the caption-less popup
+HWND WaitForChooser(DWORD pid); // the caption-less popup, once it has painted
 HWND WaitForPrompt(DWORD pid);  // "フォルダの説明を入力"
 HWND WaitForOpenDialog(DWORD pid);
 // Puts the name into an Open dialog's file-name field and presses Open.
@@ -88,9 +88,10 @@ INT_PTR RunDriven(CDialog& dialog, const std::function<void()>& drive);
 void MovePointer(int x, int y);
 POINT PointerPos();
 void ClickAt(int x, int y);
-void MoveToControl(HWND dialog, int id);  // to the control's centre
-void ClickControl(HWND dialog, int id);   // at the control's centre
-bool ClickIntoField(HWND dialog, int id); // and waits until keys reach it
+void MoveToControl(HWND dialog, int id); // to the control's centre
+void ClickControl(HWND dialog, int id);  // at the control's centre
+// Tabs to a field, which selects its text, as the keys that follow replace it.
+bool TabIntoField(HWND dialog, int id);
 void PressKey(WORD vk);
 void TypeText(const char* text); // CP932, one key press per character
 // The window with the keyboard focus in the thread that owns the window.
