@@ -8,7 +8,8 @@ bool g_bCollectingFolders = false;
 namespace {
 const ULONG_PTR kHandOverMark = 0x564B4631; // "VKF1"
 const DWORD kMaxMessageBytes = 64 * 1024;
-const DWORD kWaitMs = 5000;
+// Long enough for a collector that is still starting, under load.
+const DWORD kWaitMs = 10000;
 const int kMaxOthers = 64;
 const wchar_t kClass[] = L"VorelkinFolderCollector";
 TargetFolders* g_collected = nullptr;

@@ -260,8 +260,10 @@ void CSelectDlg::OnActivateApp(BOOL active) {
 }
 
 void CSelectDlg::OnForegroundTimer() {
+    // A window that shows nothing takes no click: Wine activates a new
+    // program's window before it is shown.
     HWND foreground = GetForegroundWindow();
-    if (!foreground)
+    if (!foreground || !IsWindowVisible(foreground))
         return;
     KillTimer(m_hWnd, kForegroundTimer);
     DWORD process = 0;

@@ -506,8 +506,12 @@ TEST(Program, KeysChooseAsInAContextMenuAndCornersKeepThePopupWhole) {
         {__LINE__, {right, work.top}, {VK_DOWN, VK_UP, VK_UP, VK_UP, VK_SPACE}, 7},
         {__LINE__, {work.left, bottom}, {VK_END, VK_UP, VK_DOWN, VK_DOWN, VK_RETURN}, 0},
         {__LINE__, {right, bottom}, {VK_DOWN, VK_DOWN, VK_HOME, VK_UP, VK_UP, VK_UP, VK_RETURN}, 7},
+        // A digit chooses its slot's row: each row does its own slot.
+        {__LINE__, {work.left, work.top}, {'2'}, 2},
         {__LINE__, {work.left, work.top}, {'3'}, 3},
+        {__LINE__, {work.left, work.top}, {'4'}, 4},
         {__LINE__, {right, bottom}, {VK_NUMPAD5}, 5},
+        {__LINE__, {right, bottom}, {VK_NUMPAD6}, 6},
     };
     Install install;
     const CString folderIni = install.Target() + "\\desktop.ini";

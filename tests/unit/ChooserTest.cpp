@@ -29,35 +29,17 @@ bool IsLiveIcon(HICON icon) {
     return true;
 }
 
-class Chooser : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        g_arrIconPath.SetSize(IconSlot::Count);
-        g_strTargetFolder = m_dir / "target";
-        CreateDirectoryA(g_strTargetFolder, nullptr);
-        g_bIconCopy = g_bTipDelete = false;
-    }
-    CWinApp m_app{"Vorelkin"};
-    TempDir m_dir;
-};
-
 // Slots 2, 4 and 6 name files that hold no icon; the others this test
 // program, which carries the application icon.
-TEST_F(Chooser, RowsAfterEveryPaint) {
-    WriteBytes(m_dir / "empty.ico", "");
-    WriteBytes(m_dir / "text.ico", "not an icon\r\n");
-    const CString paths[] = {"",
-                             AfxGetModulePath(),
-                             m_dir / "missing.ico",
-                             AfxGetModulePath(),
-                             m_dir / "empty.ico",
-                             AfxGetModulePath(),
-                             m_dir / "text.ico",
-                             AfxGetModulePath()};
-    for (int slot = 0; slot < IconSlot::Count; ++slot) {
-        g_arrIconPath[slot] = paths[slot];
-        g_nIconIndex[slot] = 0;
-    }
+TEST(Chooser, RowsAfterEveryPaint) {
+    CWinApp app("Vorelkin");
+    TempDir dir;
+    WriteBytes(dir / "empty.ico", "");
+    WriteBytes(dir / "text.ico", "not an icon\r\n");
+    const char* noIcon[] = {"missing.ico", "empty.ico", "text.ico"};
+    g_arrIconPath.SetSize(IconSlot::Count);
+    for (int slot = 1; slot < IconSlot::Count; ++slot)
+        g_arrIconPath[slot] = slot % 2 ? AfxGetModulePath() : dir / noIcon[slot / 2 - 1];
     CSelectDlg chooser(nullptr);
     INT_PTR result = RunDriven(chooser, [] {
         HWND window = WaitForChooser(0);
@@ -95,61 +77,6 @@ TEST_F(Chooser, RowsAfterEveryPaint) {
         PostClick(window, IDC_CANCEL_ITEM);
     });
     EXPECT_EQ(IDCANCEL, result);
-}
-
-// Each row applies its own slot after the prompt, pre-filled with the
-// folder's description; "標準" asks nothing; a cancelled prompt and
-// "ｷｬﾝｾﾙ" write nothing.
-TEST_F(Chooser, EachRowDoesItsOwnWork) {
-    for (int slot = 0; slot < IconSlot::Count; ++slot) {
-        g_arrIconPath[slot] = "C:\\slot" + CString::FromInt(slot) + ".ico";
-        g_nIconIndex[slot] = 40 + slot;
-    }
-    const std::string before = "[.ShellClassInfo]\r\nInfoTip=前の説明\r\n";
-    auto applied = [&](int slot) {
-        return before + "ConfirmFileOp=0\r\nIconFile=C:\\slot" + std::to_string(slot) +
-               ".ico\r\nIconIndex=" + std::to_string(40 + slot) + "\r\n";
-    };
-    // The row clicked, the prompt's answer (0: no prompt comes), the result.
-    const std::tuple<int, int, int, INT_PTR, std::string> rows[] = {
-        {__LINE__, IDC_SLOT1, IDOK, IDOK, applied(1)},
-        {__LINE__, IDC_SLOT2, IDOK, IDOK, applied(2)},
-        {__LINE__, IDC_SLOT3, IDOK, IDOK, applied(3)},
-        {__LINE__, IDC_SLOT4, IDOK, IDOK, applied(4)},
-        {__LINE__, IDC_SLOT5, IDOK, IDOK, applied(5)},
-        {__LINE__, IDC_SLOT6, IDOK, IDOK, applied(6)},
-        {__LINE__, IDC_SLOT7, IDOK, IDOK, applied(7)},
-        {__LINE__, IDC_STANDARD, 0, IDOK,
-         before + "ConfirmFileOp=0\r\nIconFile=\r\nIconIndex=0\r\n"},
-        {__LINE__, IDC_SLOT1, IDCANCEL, IDCANCEL, before},
-        {__LINE__, IDC_CANCEL_ITEM, 0, IDCANCEL, before},
-    };
-    for (const auto& [line, clicked, reply, expected, after] : rows) {
-        SCOPED_TRACE(line);
-        const int row = clicked, answer = reply; // for the driver to take
-        const CString ini = g_strTargetFolder + "\\desktop.ini";
-        ASSERT_TRUE(WriteBytes(ini, before));
-        CSelectDlg chooser(nullptr);
-        INT_PTR result = RunDriven(chooser, [&] {
-            HWND window = WaitForChooser(0);
-            ASSERT_TRUE(window);
-            PostClick(window, row);
-            if (!answer)
-                return;
-            HWND prompt = WaitForPrompt(0);
-            ASSERT_TRUE(prompt);
-            EXPECT_EQ("前の説明", TextOf(GetDlgItem(prompt, IDC_COMMENT)));
-            EXPECT_EQ(GetDlgItem(prompt, IDOK), FocusOf(prompt));
-            PostClick(prompt, answer);
-            if (answer == IDCANCEL) { // the popup stays for another choice
-                ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
-                EXPECT_TRUE(IsWindowVisible(window));
-                PostClick(window, IDC_CANCEL_ITEM);
-            }
-        });
-        EXPECT_EQ(expected, result);
-        EXPECT_EQ(after, ReadBytes(ini));
-    }
 }
 
 // The template's place stays while it is inside with the pointer on it; else
