@@ -99,6 +99,7 @@ TEST(Program, WritesTheDefaultsAtOnceAndEverySettingBackWhenEscCloses) {
     const std::string theirs = "; theirs\r\n[Mine]\r\nkeep=1\r\n";
     ASSERT_TRUE(WriteBytes(install.Ini(), theirs));
     SetForegroundWindow(chooser);
+    ASSERT_TRUE(WaitForKeyboard(chooser));
     PressKey(VK_ESCAPE);
     EXPECT_EQ(0u, process.WaitExit());
     EXPECT_EQ(0u, ReadBytes(install.Ini()).find(theirs));
@@ -161,7 +162,8 @@ TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
     POINT label3 = TextCorner(chooser, IDC_SLOT3, background);
     RECT first = ScreenRect(chooser, IDC_SLOT1);
     EXPECT_EQ(background, ScreenPixel(first.left, first.top)); // left when the bar moved
-    PressKey(VK_DOWN);                                         // from the pointer's row
+    ASSERT_TRUE(WaitForKeyboard(chooser));
+    PressKey(VK_DOWN); // from the pointer's row
     EXPECT_TRUE(WaitFor([&] { return BarOn(chooser, IDC_SLOT3, label3); }));
     MoveToControl(chooser, IDC_ICON_SLOT3); // over an icon: no bar
     RECT third = ScreenRect(chooser, IDC_SLOT3);
@@ -213,7 +215,7 @@ TEST(Program, ARowClickedAndAPromptOf255BytesMarkTheFolder) {
 
     const std::string longest = Repeat("あ", 127) + "z";
     // The refusal left the edit focused with its text selected: typing replaces it.
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == prompt; }));
+    ASSERT_TRUE(WaitForKeyboard(prompt));
     TypeText(longest.c_str());
     ASSERT_TRUE(WaitFor([&] { return ControlText(edit) == longest.c_str(); }));
     PressKey(VK_RETURN);
@@ -274,7 +276,7 @@ TEST(Program, OtherTakesAnyIconFileForThisFolderOnly) {
     for (int answer : {0, IDCANCEL, IDOK}) {
         SCOPED_TRACE(answer);
         // The popup has the keyboard, after a cancel too; End and ↑ lead to "その他".
-        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == chooser; }));
+        ASSERT_TRUE(WaitForKeyboard(chooser));
         for (WORD key : {VK_END, VK_UP, VK_SPACE})
             PressKey(key);
         HWND open = WaitForOpenDialog(process.Id());
@@ -527,7 +529,7 @@ TEST(Program, KeysChooseAsInAContextMenuAndCornersKeepThePopupWhole) {
         EXPECT_EQ(corner.x == right ? right - (rect.right - rect.left) : corner.x, rect.left);
         EXPECT_EQ(corner.y == bottom ? bottom - (rect.bottom - rect.top) : corner.y, rect.top);
         MovePointer((work.left + work.right) / 2, (work.top + work.bottom) / 2); // off the popup
-        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == chooser; }));
+        ASSERT_TRUE(WaitForKeyboard(chooser));
         for (WORD key : keys)
             PressKey(key);
         if (slot)

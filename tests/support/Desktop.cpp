@@ -300,6 +300,11 @@ bool TabIntoField(HWND dialog, int id) {
     return FocusOf(dialog) == field;
 }
 
+bool WaitForKeyboard(HWND window) {
+    int held = 0;
+    return WaitFor([&] { return (held = GetForegroundWindow() == window ? held + 1 : 0) >= 10; });
+}
+
 void PressKey(WORD vk) {
     Send(Key(vk, 0, 0), Key(vk, 0, KEYEVENTF_KEYUP));
 }

@@ -92,6 +92,10 @@ void MoveToControl(HWND dialog, int id); // to the control's centre
 void ClickControl(HWND dialog, int id);  // at the control's centre
 // Tabs to a field, which selects its text, as the keys that follow replace it.
 bool TabIntoField(HWND dialog, int id);
+// Waits until the window has held the foreground for a while: Wine without a
+// window manager takes it away for a moment whenever the X input focus
+// moves, and keys sent meanwhile are lost.
+bool WaitForKeyboard(HWND window);
 void PressKey(WORD vk);
 void TypeText(const char* text); // CP932, one key press per character
 // The window with the keyboard focus in the thread that owns the window.
