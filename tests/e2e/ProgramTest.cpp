@@ -124,14 +124,12 @@ struct ScopedDpi {
 
 // At 150 % an icon is its file's own 24-pixel image and a row's text stays
 // put under the bar; pointer and keys move one bar; a click on another
-// program's window ends the popup. A drive root "C:\" arrives as C:".
+// program's window ends the popup, after a cancelled prompt changed nothing.
 TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
-    const CString rootIni = "C:\\desktop.ini";
-    const std::string saved = ReadBytes(rootIni);
-    const bool existed = FileExists(rootIni);
-    ASSERT_TRUE(WriteBytes(rootIni, "[.ShellClassInfo]\r\nInfoTip=根の説明\r\n"));
     ScopedDpi dpi(144);
     Install install(true);
+    const CString folderIni = install.Target() + "\\desktop.ini";
+    ASSERT_TRUE(WriteBytes(folderIni, "[.ShellClassInfo]\r\nInfoTip=前の説明\r\n"));
     // Another program's window, showing that image as the popup's statics do.
     ScopedIcon own((HICON)LoadImageA(nullptr, install.Dir() + "\\icons\\fld01.ico", IMAGE_ICON, 24,
                                      24, LR_LOADFROMFILE));
@@ -142,7 +140,7 @@ TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
     UpdateWindow(other);
     MovePointer(400, 300);
     Process process;
-    HWND chooser = install.Open(process, "C:\\");
+    HWND chooser = install.Open(process);
     ASSERT_TRUE(chooser);
     RECT rect;
     GetWindowRect(chooser, &rect);
@@ -172,7 +170,7 @@ TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
     ClickControl(chooser, IDC_SLOT2);
     HWND prompt = WaitForPrompt(process.Id());
     ASSERT_TRUE(prompt);
-    EXPECT_EQ("根の説明", ControlText(GetDlgItem(prompt, IDC_COMMENT)));
+    EXPECT_EQ("前の説明", ControlText(GetDlgItem(prompt, IDC_COMMENT)));
     PostClick(prompt, IDCANCEL);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
     ClickAt(12, 12);
@@ -181,11 +179,7 @@ TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
         [&] { return !PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && !process.IsRunning(); }));
     DestroyWindow(other);
     EXPECT_EQ(0u, process.WaitExit());
-    EXPECT_EQ("[.ShellClassInfo]\r\nInfoTip=根の説明\r\n", ReadBytes(rootIni));
-    if (existed)
-        WriteBytes(rootIni, saved);
-    else
-        DeleteFileA(rootIni);
+    EXPECT_EQ("[.ShellClassInfo]\r\nInfoTip=前の説明\r\n", ReadBytes(folderIni));
 }
 
 // A folder with blanks and double-byte characters, quoted as Explorer

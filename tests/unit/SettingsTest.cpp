@@ -100,14 +100,6 @@ TEST(Settings, ValuesAreReadNormalisedAndWrittenBackWithForeignLines) {
     }
 }
 
-TEST(Settings, ExecutableInADriveRootKeepsItsFilesInTheRoot) {
-    LoadSettings("C:\\Vorelkin.exe", 0);
-    EXPECT_STREQ("C:\\vrkcfg.ini", g_strIniPath);
-    EXPECT_STREQ("C:\\icons", g_strIconFolder);
-    DeleteFileA("C:\\vrkcfg.ini");
-    RemoveDirectoryA("C:\\icons");
-}
-
 // A hand-over is taken whole or not at all: its mark, an even size, names
 // ending in NULs and an empty name, each an existing folder.
 TEST(FolderCollector, TakesOnlySoundHandOvers) {
