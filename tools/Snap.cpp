@@ -182,9 +182,12 @@ bool MarkImportant(const CString& exe, const char* folder, const char* descripti
         return Fail("no popup");
     printf("the popup is open on %s\n", folder);
 
-    MoveToControl(chooser, IDC_SLOT2);
-    POINT at = PointerPos();
-    if (!WaitFor([&] { return ScreenPixel(at.x, at.y) == GetSysColor(COLOR_HIGHLIGHT); }))
+    // Wine can lose a pointer move: each look moves again.
+    RECT row = ScreenRect(chooser, IDC_SLOT2);
+    if (!WaitFor([&] {
+            MoveToControl(chooser, IDC_SLOT2);
+            return ScreenPixel(row.right - 2, row.top + 1) == GetSysColor(COLOR_HIGHLIGHT);
+        }))
         return Fail("no hover bar on the row");
     Sleep(300); // let the X server settle the last drawing
     if (!SaveScreen(WithMargin(chooser), true, out + "\\popup.bmp"))
