@@ -41,14 +41,11 @@ TEST(Rules, LeadingInt) {
         EXPECT_EQ(value, LeadingInt(text)) << "line " << line;
 }
 
-// "ソ" (83 5C) and "表" (95 5C) end in the backslash byte.
+// "ソ" (83 5C), "表" (95 5C) and "―" (81 5C) end in the backslash byte.
 TEST(Rules, LastBackslashSkipsTrailBytes) {
     const std::tuple<int, const char*, int> rows[] = {
-        {__LINE__, "abc", -1},
-        {__LINE__, "C:\\x", 2},
-        {__LINE__, "C:\\ソ表.ico", 2},
-        {__LINE__, "C:\\表ソ\\a", 7},
-        {__LINE__, "表", -1},
+        {__LINE__, "abc", -1},        {__LINE__, "C:\\x", 2}, {__LINE__, "C:\\ソ表.ico", 2},
+        {__LINE__, "C:\\表ソ\\a", 7}, {__LINE__, "C:\\―", 2}, {__LINE__, "表", -1},
         {__LINE__, "\x81\\\\x", 2}, // a lead byte takes the first backslash with it
     };
     for (auto [line, text, index] : rows)
