@@ -26,7 +26,7 @@ std::string DefaultFile(const std::string& icons, const char* prefix) {
 }
 
 TEST(Settings, FirstRunWritesEveryDefaultInOrderAndCreatesTheIconsFolder) {
-    for (int os : {0, 51}) {
+    for (int os : {0, 51, 2000}) {
         TempDir dir;
         const std::string icons = std::string(dir.Path()) + "\\icons";
         const std::string expected = DefaultFile(icons, os == 51 ? "\\FldXP0" : "\\fld0");
