@@ -1,6 +1,7 @@
 // Start-up's loading and write-back, and the INI file operations, on real
 // files.
 #include "app/FolderCollector.h"
+#include "app/IniFile.h"
 #include "app/MainApp.h"
 #include "app/Settings.h"
 #include "support/Files.h"
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <tuple>
 
 namespace {
@@ -122,6 +125,25 @@ TEST(FolderCollector, TakesOnlySoundHandOvers) {
         EXPECT_EQ(taken, TakeHandOver(message, folders)) << "line " << line;
         EXPECT_EQ(taken && names.size() > 2 ? 1 : 0, folders.Count()) << "line " << line;
     }
+}
+
+// Launches started together take turns: a session waits for the file's lock.
+TEST(IniFile, ASessionWaitsForTheLock) {
+    TempDir dir;
+    const CString ini = dir / "t.ini";
+    std::atomic<bool> wrote(false);
+    std::thread other;
+    {
+        IniFileLock held(ini);
+        other = std::thread([&] {
+            IniFileSession session(ini);
+            wrote = SetStringINI(ini, "S", "K", "v") != FALSE;
+        });
+        Sleep(300);
+        EXPECT_FALSE(wrote);
+    }
+    other.join();
+    EXPECT_TRUE(wrote);
 }
 
 // A Unicode file is edited in its own encoding; the values read are CP932.
