@@ -316,6 +316,7 @@ TEST_F(Engine, IconCopyLandsInTheFolderHiddenAndNamedRelatively) {
     ASSERT_TRUE(SetFileAttributesA(copy, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(Apply(icon));
     EXPECT_EQ("ICON", ReadBytes(copy));
+    EXPECT_EQ((DWORD)FILE_ATTRIBUTE_HIDDEN, Attributes(copy) & kOurBits); // no longer read-only
     ASSERT_TRUE(Apply(copy));
     EXPECT_EQ("ICON", ReadBytes(copy));
     ExpectOneRefreshAndNoBox();
