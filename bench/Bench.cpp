@@ -3,6 +3,7 @@
 // the GUI handles over many repaints. It prints figures and judges nothing
 // but the targets it prints.
 #include "GuiCounts.h"
+#include "app/WideText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Desktop.h"
@@ -155,7 +156,7 @@ Launch TimeToVisible(const CString& commandLine, const char* dir) {
     Process process;
     g_watch = ShowWatch();
     double start = NowMs();
-    if (!process.Start(commandLine, dir))
+    if (!process.Start(WideText(commandLine), dir))
         return result;
     g_watch.pid = process.Id();
     HWND dialog = nullptr;

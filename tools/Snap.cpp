@@ -11,6 +11,7 @@
 //     prompt.bmp go to the output folder, and the attributes the folder and
 //     its desktop.ini then have are printed.
 #include "app/TextRules.h"
+#include "app/WideText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Desktop.h"
@@ -132,6 +133,18 @@ bool SaveScreen(RECT rect, bool withPointer, const CString& path) {
     return WriteBytes(path, bytes) || Fail("cannot write a picture");
 }
 
+// Tabs to a field, which selects its text, as the keys that follow replace it.
+bool TabIntoField(HWND dialog, int id) {
+    HWND field = GetDlgItem(dialog, id);
+    SetForegroundWindow(dialog);
+    for (int press = 0; press < 8 && FocusOf(dialog) != field; ++press) {
+        HWND before = FocusOf(dialog);
+        PressKey(VK_TAB);
+        WaitFor([&] { return FocusOf(dialog) != before; }, 2000);
+    }
+    return FocusOf(dialog) == field;
+}
+
 RECT WithMargin(HWND window) {
     RECT rect = {};
     GetWindowRect(window, &rect);
@@ -174,7 +187,8 @@ bool MarkImportant(const CString& exe, const char* folder, const char* descripti
     Backdrop backdrop;
     MovePointer(kOpenAt.x, kOpenAt.y); // the popup opens at the pointer
     Process program;
-    if (!program.Start("\"" + exe + "\" \"" + folder + "\"", exe.Left(FindLastBackslash(exe))))
+    if (!program.Start(WideText("\"" + exe + "\" \"" + folder + "\""),
+                       exe.Left(FindLastBackslash(exe))))
         return Fail("cannot start Vorelkin.exe");
     HWND chooser = WaitForChooser(program.Id());
     // The labels take their final texts at the first paint.

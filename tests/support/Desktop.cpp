@@ -1,5 +1,6 @@
 #include "Desktop.h"
 
+#include "app/WideText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 
@@ -75,19 +76,12 @@ Process::~Process() {
     CloseHandle(m_info.hProcess);
 }
 
-bool Process::Start(const CString& commandLine, const char* currentDir) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    CString line = commandLine;
-    return CreateProcessA(nullptr, line.GetBuffer(line.GetLength()), nullptr, nullptr, FALSE, 0,
-                          nullptr, currentDir, &startup, &m_info) != FALSE;
-}
-
-bool Process::Start(const wchar_t* commandLine) {
+bool Process::Start(const wchar_t* commandLine, const char* currentDir) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     std::wstring line = commandLine;
-    return CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    return CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          currentDir ? (const wchar_t*)WideText(currentDir) : nullptr, &startup,
                           &m_info) != FALSE;
 }
 
@@ -118,7 +112,7 @@ Install::Install(bool withIcons, const char* program) : m_dir("vrk-e2e") {
 }
 
 bool Install::Launch(Process& process, const CString& arguments) const {
-    return process.Start("\"" + (m_dir / "Vorelkin.exe") + "\" " + arguments, Dir());
+    return process.Start(WideText("\"" + (m_dir / "Vorelkin.exe") + "\" " + arguments), Dir());
 }
 
 HWND Install::Open(Process& process, const CString& folder) const {
@@ -287,17 +281,6 @@ void MoveToControl(HWND dialog, int id) {
 void ClickControl(HWND dialog, int id) {
     RECT rect = ScreenRect(dialog, id);
     ClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-}
-
-bool TabIntoField(HWND dialog, int id) {
-    HWND field = GetDlgItem(dialog, id);
-    SetForegroundWindow(dialog);
-    for (int press = 0; press < 8 && FocusOf(dialog) != field; ++press) {
-        HWND before = FocusOf(dialog);
-        PressKey(VK_TAB);
-        WaitFor([&] { return FocusOf(dialog) != before; }, 2000);
-    }
-    return FocusOf(dialog) == field;
 }
 
 bool WaitForKeyboard(HWND window) {

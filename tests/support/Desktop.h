@@ -22,8 +22,8 @@ class Process {
     Process& operator=(const Process&) = delete;
     ~Process();
 
-    bool Start(const CString& commandLine, const char* currentDir = nullptr);
-    bool Start(const wchar_t* commandLine); // names CP932 cannot spell
+    // Wide, as a folder's name may be one CP932 cannot spell.
+    bool Start(const wchar_t* commandLine, const char* currentDir = nullptr);
     // The exit code, or STILL_ACTIVE when the time ran out.
     DWORD WaitExit(DWORD timeoutMs = kWaitMs);
     bool IsRunning() const { return WaitForSingleObject(Handle(), 0) == WAIT_TIMEOUT; }
@@ -90,8 +90,6 @@ POINT PointerPos();
 void ClickAt(int x, int y);
 void MoveToControl(HWND dialog, int id); // to the control's centre
 void ClickControl(HWND dialog, int id);  // at the control's centre
-// Tabs to a field, which selects its text, as the keys that follow replace it.
-bool TabIntoField(HWND dialog, int id);
 // Waits until the window has held the foreground for a while: Wine without a
 // window manager takes it away for a moment whenever the X input focus
 // moves, and keys sent meanwhile are lost.

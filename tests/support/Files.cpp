@@ -1,5 +1,6 @@
 #include "Files.h"
 
+#include "app/Settings.h"
 #include "app/TextRules.h"
 #include "app/WideText.h"
 #include "framework/App.h"
@@ -98,6 +99,16 @@ std::vector<std::string> IniLines(const std::string& bytes) {
         start = end + 1;
     }
     return lines;
+}
+
+std::string DefaultSettings(const std::string& icons, const char* prefix) {
+    std::string text = "[FolderPath]\r\nICON_FOLDER=" + icons + "\r\n[IconPath]\r\n";
+    for (int slot = 0; slot < IconSlot::Count; ++slot) {
+        text += std::string(IconSlot::PathKey(slot)) + "=" + icons + prefix + std::to_string(slot) +
+                ".ico\r\n";
+        text += std::string(IconSlot::IndexKey(slot)) + "=0\r\n";
+    }
+    return text + "[Property]\r\nHELP=0\r\nICON_COPY=0\r\nTIP_DELETE=0\r\nTOUMEIDO=50\r\n";
 }
 
 CString BesideTests(const char* name) {

@@ -39,5 +39,8 @@ inline bool FileExists(const char* path) {
 std::string Repeat(const char* piece, int count);
 // The non-blank lines of an INI file's bytes, without line ends.
 std::vector<std::string> IniLines(const std::string& bytes);
+// The settings file a first run writes: every key, in order, with its
+// default, the icons named after the prefix ("\\fld0" or "\\FldXP0").
+std::string DefaultSettings(const std::string& icons, const char* prefix);
 // The full path of a file beside the test executable.
 CString BesideTests(const char* name);

@@ -17,22 +17,11 @@ namespace {
 using namespace std::string_literals;
 using Lines = std::vector<std::string>;
 
-// The file a first run writes: every key, in order, with its default.
-std::string DefaultFile(const std::string& icons, const char* prefix) {
-    std::string text = "[FolderPath]\r\nICON_FOLDER=" + icons + "\r\n[IconPath]\r\n";
-    for (int slot = 0; slot < IconSlot::Count; ++slot) {
-        text += std::string(IconSlot::PathKey(slot)) + "=" + icons + prefix + std::to_string(slot) +
-                ".ico\r\n";
-        text += std::string(IconSlot::IndexKey(slot)) + "=0\r\n";
-    }
-    return text + "[Property]\r\nHELP=0\r\nICON_COPY=0\r\nTIP_DELETE=0\r\nTOUMEIDO=50\r\n";
-}
-
 TEST(Settings, FirstRunWritesEveryDefaultInOrderAndCreatesTheIconsFolder) {
     for (int os : {0, 51, 2000}) {
         TempDir dir;
         const std::string icons = std::string(dir.Path()) + "\\icons";
-        const std::string expected = DefaultFile(icons, os == 51 ? "\\FldXP0" : "\\fld0");
+        const std::string expected = DefaultSettings(icons, os == 51 ? "\\FldXP0" : "\\fld0");
         OptionTexts options = LoadSettings(dir / "Vorelkin.exe", os);
         EXPECT_EQ(expected, ReadBytes(dir / "vrkcfg.ini")) << os;
         EXPECT_TRUE(Attributes(icons.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
@@ -42,62 +31,48 @@ TEST(Settings, FirstRunWritesEveryDefaultInOrderAndCreatesTheIconsFolder) {
     }
 }
 
-// Each file is loaded and written back; the lines must be there, in order.
+// Each file is loaded and written back; the lines after, split at "|", must
+// be there, in order. "<dir>" stands for the executable's folder.
 TEST(Settings, ValuesAreReadNormalisedAndWrittenBackWithForeignLines) {
     const std::string longPath = "C:\\" + std::string(300, 'x') + ".ico";
-    // The executable's folder under the temporary one, the file before, its
-    // lines after, ICON_COPY and TOUMEIDO as loaded.
-    const std::tuple<int, const char*, std::string, Lines, bool, int> rows[] = {
+    // The file before, its lines after, ICON_COPY and TOUMEIDO as loaded.
+    const std::tuple<int, std::string, std::string, bool, int> rows[] = {
         {__LINE__,
-         "",
          "[Property]\r\nICON_COPY=yes\r\nTIP_DELETE=0\r\nHELP=\r\nTOUMEIDO=12abc\r\n[IconPath]\r\n"
          "ICON_INDEX_3=12abc\r\nICON_INDEX_2=-1\r\nICON_INDEX_0=3\r\nICON_INDEX_5=99999999999\r\n"
          "ICON_INDEX_6=  +7x\r\n",
-         {"ICON_COPY=yes", "TIP_DELETE=0", "HELP=0", "TOUMEIDO=12abc", "ICON_INDEX_3=12",
-          "ICON_INDEX_2=-1", "ICON_INDEX_0=3", "ICON_INDEX_5=2147483647", "ICON_INDEX_6=7",
-          "ICON_INDEX_7=0"},
-         true,
-         12},
-        {__LINE__,
-         "",
-         "; kept\r\n[Other]\r\nkey=value\r\n[Property]\r\nICONCOPY=1\r\n",
-         {"; kept", "[Other]", "key=value", "[Property]", "ICONCOPY=1", "HELP=0", "ICON_COPY=0"},
-         false,
-         50},
+         "ICON_COPY=yes|TIP_DELETE=0|HELP=0|TOUMEIDO=12abc|ICON_INDEX_3=12|ICON_INDEX_2=-1|"
+         "ICON_INDEX_0=3|ICON_INDEX_5=2147483647|ICON_INDEX_6=7|ICON_INDEX_7=0",
+         true, 12},
+        {__LINE__, "; kept\r\n[Other]\r\nkey=value\r\n[Property]\r\nICONCOPY=1\r\n",
+         "; kept|[Other]|key=value|[Property]|ICONCOPY=1|HELP=0|ICON_COPY=0|"
+         "ICON_FOLDER=<dir>\\icons",
+         false, 50},
         // A named icons folder is used as it stands, two backslashes and all.
-        {__LINE__,
-         "",
-         "[FolderPath]\r\nICON_FOLDER=<dir>\\nowhere\\\r\n",
-         {"ICON_FOLDER=<dir>\\nowhere\\", "PATH_1=<dir>\\nowhere\\\\fld01.ico"},
-         false,
-         50},
-        {__LINE__,
-         "",
-         "[IconPath]\r\nPATH_4=" + longPath + "\r\n",
-         {"PATH_4=" + longPath},
-         false,
-         50},
-        // "表" ends in the byte 0x5C, which is no separator.
-        {__LINE__, "\\表", "", {"ICON_FOLDER=<dir>\\icons"}, false, 50},
+        {__LINE__, "[FolderPath]\r\nICON_FOLDER=<dir>\\nowhere\\\r\n",
+         "ICON_FOLDER=<dir>\\nowhere\\|PATH_1=<dir>\\nowhere\\\\fld01.ico", false, 50},
+        {__LINE__, "[IconPath]\r\nPATH_4=" + longPath + "\r\n", "PATH_4=" + longPath, false, 50},
     };
-    for (const auto& [line, exeFolder, before, after, iconCopy, toumeido] : rows) {
-        TempDir temp;
-        const CString dir = temp.Path() + exeFolder;
-        CreateDirectoryA(dir, nullptr);
-        auto expand = [&](std::string text) {
-            for (size_t at; (at = text.find("<dir>")) != std::string::npos;)
-                text.replace(at, 5, std::string(dir));
-            return text;
-        };
-        ASSERT_TRUE(before.empty() || WriteBytes(dir + "\\vrkcfg.ini", expand(before)));
+    // "表" ends in the byte 0x5C, which is no separator.
+    TempDir temp;
+    const CString dir = temp / "表";
+    CreateDirectoryA(dir, nullptr);
+    auto expand = [&](std::string text) {
+        for (size_t at; (at = text.find("<dir>")) != std::string::npos;)
+            text.replace(at, 5, std::string(dir));
+        return text;
+    };
+    for (const auto& [line, before, after, iconCopy, toumeido] : rows) {
+        ASSERT_TRUE(WriteBytes(dir + "\\vrkcfg.ini", expand(before)));
         SaveSettings(LoadSettings(dir + "\\Vorelkin.exe", 0));
         EXPECT_EQ(iconCopy, g_bIconCopy) << "line " << line;
         EXPECT_EQ(toumeido, g_nToumeido) << "line " << line;
         Lines lines = IniLines(ReadBytes(dir + "\\vrkcfg.ini"));
         auto at = lines.begin();
-        for (const std::string& wanted : after) {
-            at = std::find(at, lines.end(), expand(wanted));
-            EXPECT_NE(lines.end(), at) << "line " << line << ": " << wanted;
+        for (size_t from = 0, bar; from <= after.size(); from = bar + 1) {
+            bar = std::min(after.find('|', from), after.size());
+            at = std::find(at, lines.end(), expand(after.substr(from, bar - from)));
+            EXPECT_NE(lines.end(), at) << "line " << line << ": " << after.substr(from, bar - from);
         }
         EXPECT_FALSE(FileExists(dir + "\\nowhere")) << "line " << line;
     }
