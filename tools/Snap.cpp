@@ -219,7 +219,7 @@ bool MarkImportant(const CString& exe, const char* folder, const char* descripti
         TypeText(description);
         printf("typed \"%s\"\n", description);
     }
-    if (!WaitFor([&] { return ControlText(field) == description; }))
+    if (!WaitFor([&] { return TextOf(field) == description; }))
         return Fail("the prompt does not hold the description");
     Sleep(300);
     // The prompt opens over the popup, which it partly covers: both are shown.

@@ -8,25 +8,19 @@
 #include <thread>
 
 namespace {
-BOOL CALLBACK FindIconStatic(HWND child, LPARAM lParam) {
-    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-        return TRUE;
-    *reinterpret_cast<HWND*>(lParam) = child;
-    return FALSE;
-}
-
 // The box shows a system icon, whose resource id tells which; another
 // process's icon cannot be read.
 std::string IconPart(HWND box) {
-    HWND iconStatic = nullptr;
-    EnumChildWindows(box, FindIconStatic, (LPARAM)&iconStatic);
-    ICONINFOEXA info = {};
-    info.cbSize = sizeof(info);
-    if (!iconStatic || !GetIconInfoExA((HICON)SendMessageA(iconStatic, STM_GETICON, 0, 0), &info))
-        return "";
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return info.wResID == 32515 ? "!|" : info.wResID == 32516 ? "i|" : "?|";
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        ICONINFOEXA info = {};
+        info.cbSize = sizeof(info);
+        if (!GetIconInfoExA((HICON)SendMessageA(child, STM_GETICON, 0, 0), &info))
+            continue;
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        return info.wResID == 32515 ? "!|" : info.wResID == 32516 ? "i|" : "?|";
+    }
+    return "";
 }
 
 // The file-name field: Wine's combo box (cmb13) holds a combo holding the edit.
@@ -134,14 +128,8 @@ std::vector<HWND> TopWindows(DWORD pid) {
 
 CString TextOf(HWND window) {
     char text[4096] = "";
-    GetWindowTextA(window, text, sizeof(text));
-    return text;
-}
-
-CString ControlText(HWND control) {
-    char text[4096] = "";
     DWORD_PTR copied = 0; // WM_GETTEXT itself: GetWindowText sees another process's caption only
-    SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, kWaitMs,
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, kWaitMs,
                         &copied);
     return CString(text, (int)copied);
 }

@@ -57,9 +57,8 @@ class Install {
 
 // Visible top-level windows of a process (0: this one), in Z-order.
 std::vector<HWND> TopWindows(DWORD pid);
+// A window's own text, even of another process's edit.
 CString TextOf(HWND window);
-// A control's own text, even of another process's edit.
-CString ControlText(HWND control);
 
 // The first visible dialog of the process that the predicate accepts.
 HWND WaitForDialog(DWORD pid, const std::function<bool(HWND)>& accept = nullptr,
