@@ -7,6 +7,9 @@
 
 #include <stdio.h>
 
+#include <filesystem>
+#include <fstream>
+
 TempDir::TempDir(const char* tag) {
     char base[MAX_PATH];
     GetTempPathA(sizeof(base), base);
@@ -52,27 +55,13 @@ void RemoveTree(const char* path) {
 }
 
 std::string ReadBytes(const char* path) {
-    std::string bytes;
-    HANDLE file = CreateFileW(WideText(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
+    std::ifstream file(std::filesystem::path((const wchar_t*)WideText(path)), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 bool WriteBytes(const char* path, const std::string& bytes) {
-    HANDLE file = CreateFileW(WideText(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
+    std::ofstream file(std::filesystem::path((const wchar_t*)WideText(path)), std::ios::binary);
+    return file.write(bytes.data(), bytes.size()) && file.flush();
 }
 
 DWORD Attributes(const char* path) {
