@@ -359,7 +359,8 @@ CString ShortPath(const std::wstring& path) {
 // The program in a folder named with 鷗. Three launches started together, on
 // folders named with 鷗, with an emoji and plainly, give one popup for all;
 // one started while a choice is in hand opens its own, here on two folders,
-// one of them missing, whose failure comes in one box at the end.
+// one of them unwritable, whose failure comes in one box at the end. (A
+// missing folder would make its hand-over invalid, whoever collects.)
 TEST(Program, LaunchesTogetherJoinTheFirstWhateverTheFoldersAreNamed) {
     TempDir dir;
     const std::wstring home = std::wstring(WideText(dir.Path())) + L"\\森鷗外";
@@ -387,9 +388,11 @@ TEST(Program, LaunchesTogetherJoinTheFirstWhateverTheFoldersAreNamed) {
     HWND prompt = WaitForDialog(
         first->Id(), [](HWND w) { return TextOf(w) == "フォルダの説明を入力 (3 個のフォルダ)"; });
     ASSERT_TRUE(prompt);
-    const CString missing = dir / "missing";
+    const CString broken = dir / "broken";
+    CreateDirectoryA(broken, nullptr);
+    CreateDirectoryA(broken + "\\desktop.ini", nullptr);
     ASSERT_TRUE(processes[3].Start(
-        (L"\"" + exe + L"\" \"" + folders[3] + L"\" \"" + std::wstring(WideText(missing)) + L"\"")
+        (L"\"" + exe + L"\" \"" + folders[3] + L"\" \"" + std::wstring(WideText(broken)) + L"\"")
             .c_str()));
     HWND late = WaitForChooser(processes[3].Id());
     ASSERT_TRUE(late);
@@ -402,7 +405,7 @@ TEST(Program, LaunchesTogetherJoinTheFirstWhateverTheFoldersAreNamed) {
     });
     ASSERT_TRUE(prompt);
     PostClick(prompt, IDOK);
-    EXPECT_EQ("Vorelkin|アイコンの変更に失敗しました\r\n" + std::string(missing) +
+    EXPECT_EQ("Vorelkin|アイコンの変更に失敗しました\r\n" + std::string(broken) +
                   ": ConfirmFileOpのｴﾗｰですSetStringINI",
               AnswerBox(processes[3].Id()));
     EXPECT_EQ(0u, processes[3].WaitExit());
