@@ -104,7 +104,8 @@ bool SaveScreen(RECT rect, bool withPointer, const CString& path) {
             ICONINFO info = {};
             GetIconInfo(arrow, &info);
             ScopedGdiObject mask(info.hbmMask), color(info.hbmColor);
-            POINT at = PointerPos();
+            POINT at = {};
+            GetCursorPos(&at);
             DrawIconEx(memory, at.x - rect.left - (int)info.xHotspot,
                        at.y - rect.top - (int)info.yHotspot, arrow, 0, 0, 0, nullptr, DI_NORMAL);
         }

@@ -175,8 +175,7 @@ TEST(Program, ARowClickedAndAPromptOf255BytesMarkTheFolderDespiteHungWindows) {
                              "SysListView32", "ExploreWClass"}) {
         WNDCLASSA windowClass = {
             0,       DefWindowProcA, 0,       0,       GetModuleHandleA(nullptr),
-            nullptr, nullptr,        nullptr, nullptr, nullptr};
-        windowClass.lpszClassName = name;
+            nullptr, nullptr,        nullptr, nullptr, name};
         RegisterClassA(&windowClass);
         hung.push_back(CreateWindowA(name, "hung", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
                                      nullptr, windowClass.hInstance, nullptr));
@@ -245,53 +244,14 @@ TEST(Program, AFailedApplyShowsEveryReportThenTheSummary) {
     EXPECT_FALSE(FileExists(install.Target()));
 }
 
-// "その他...": cancelling the Open dialog or the prompt returns to the
-// popup; a chosen file marks the folder with index 0 and is not kept.
-TEST(Program, OtherTakesAnyIconFileForThisFolderOnly) {
+// The settings sheet behind "設定...", which the popup keeps disabled (the
+// test enables the item from outside), then "その他...": cancelling the Open
+// dialog or the prompt returns to the popup; a chosen file marks the folder
+// with index 0 and is not kept.
+TEST(Program, TheSheetChangesSlotOneAndOtherTakesAnyIconFileForThisFolderOnly) {
     Install install(true);
     ASSERT_TRUE(WriteBytes(install.Target() + "\\desktop.ini",
                            "[.ShellClassInfo]\r\nInfoTip=以前の説明\r\n"));
-    const CString chosen = install.Dir() + "\\my icons\\表示.ico"; // 0x5C as a trail byte
-    CreateDirectoryA(install.Dir() + "\\my icons", nullptr);
-    ASSERT_TRUE(CopyFileA(install.Dir() + "\\icons\\fld03.ico", chosen, FALSE));
-    Process process;
-    HWND chooser = install.Open(process);
-    ASSERT_TRUE(chooser);
-    for (int answer : {0, IDCANCEL, IDOK}) {
-        SCOPED_TRACE(answer);
-        // The popup has the keyboard, after a cancel too; End and ↑ lead to "その他".
-        ASSERT_TRUE(WaitForKeyboard(chooser));
-        for (WORD key : {VK_END, VK_UP, VK_SPACE})
-            PressKey(key);
-        HWND open = WaitForOpenDialog(process.Id());
-        ASSERT_TRUE(open);
-        if (!answer) {
-            PostClick(open, IDCANCEL);
-            ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(chooser); }));
-            continue;
-        }
-        ChooseFileName(open, chosen);
-        HWND prompt = WaitForPrompt(process.Id());
-        ASSERT_TRUE(prompt);
-        EXPECT_EQ("以前の説明", TextOf(GetDlgItem(prompt, IDC_COMMENT)));
-        ClickControl(prompt, answer);
-        if (answer == IDOK)
-            break;
-        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(chooser); }));
-        EXPECT_EQ("[.ShellClassInfo]\r\nInfoTip=以前の説明\r\n",
-                  ReadBytes(install.Target() + "\\desktop.ini"));
-    }
-    EXPECT_EQ(0u, process.WaitExit());
-    EXPECT_EQ((Lines{"[.ShellClassInfo]", "InfoTip=以前の説明", "ConfirmFileOp=0",
-                     "IconFile=" + std::string(chosen), "IconIndex=0"}),
-              IniLines(ReadBytes(install.Target() + "\\desktop.ini")));
-    EXPECT_EQ(std::string::npos, ReadBytes(install.Ini()).find("表示.ico"));
-}
-
-// The settings sheet behind "設定...", which the popup keeps disabled: the
-// test enables the item from outside.
-TEST(Program, SettingsSheetChangesSlotOneAndLimitsTheRowTexts) {
-    Install install(true);
     Process process;
     HWND chooser = install.Open(process);
     ASSERT_TRUE(chooser);
@@ -334,17 +294,44 @@ TEST(Program, SettingsSheetChangesSlotOneAndLimitsTheRowTexts) {
         return row5 != ScreenImage(ScreenRect(page, IDC_ROW_ICON1));
     }));
     ClickControl(page, IDC_CHANGE_ICON);
-    HWND open = WaitForOpenDialog(process.Id());
-    ASSERT_TRUE(open);
-    const CString chosen = install.Dir() + "\\icons\\fld05.ico";
-    ChooseFileName(open, chosen);
+    const CString slotOne = install.Dir() + "\\icons\\fld05.ico";
+    ASSERT_TRUE(ChooseFile(process.Id(), slotOne));
     EXPECT_TRUE(WaitFor([&] { return ScreenImage(ScreenRect(page, IDC_ROW_ICON1)) == row5; }));
     SendMessageA(field, WM_SETTEXT, 0, (LPARAM)tooLong); // Cancel reads nothing back
     ClickControl(sheet, IDCANCEL);
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(chooser); }));
-    ClickControl(chooser, IDC_CANCEL_ITEM);
+    EnableWindow(GetDlgItem(chooser, IDC_SETTINGS), FALSE);
+
+    const CString chosen = install.Dir() + "\\my icons\\表示.ico"; // 0x5C as a trail byte
+    CreateDirectoryA(install.Dir() + "\\my icons", nullptr);
+    ASSERT_TRUE(CopyFileA(install.Dir() + "\\icons\\fld03.ico", chosen, FALSE));
+    for (int answer : {0, IDCANCEL, IDOK}) {
+        SCOPED_TRACE(answer);
+        // The popup has the keyboard, after a cancel too; End and ↑ lead to "その他".
+        ASSERT_TRUE(WaitForKeyboard(chooser));
+        for (WORD key : {VK_END, VK_UP, VK_SPACE})
+            PressKey(key);
+        ASSERT_TRUE(ChooseFile(process.Id(), answer ? (const char*)chosen : nullptr));
+        if (!answer) {
+            ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(chooser); }));
+            continue;
+        }
+        HWND prompt = WaitForPrompt(process.Id());
+        ASSERT_TRUE(prompt);
+        EXPECT_EQ("以前の説明", TextOf(GetDlgItem(prompt, IDC_COMMENT)));
+        ClickControl(prompt, answer);
+        if (answer == IDOK)
+            break;
+        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(chooser); }));
+        EXPECT_EQ("[.ShellClassInfo]\r\nInfoTip=以前の説明\r\n",
+                  ReadBytes(install.Target() + "\\desktop.ini"));
+    }
     EXPECT_EQ(0u, process.WaitExit());
-    EXPECT_EQ(std::string(chosen), Setting(install.Ini(), "IconPath", "PATH_1"));
+    EXPECT_EQ((Lines{"[.ShellClassInfo]", "InfoTip=以前の説明", "ConfirmFileOp=0",
+                     "IconFile=" + std::string(chosen), "IconIndex=0"}),
+              IniLines(ReadBytes(install.Target() + "\\desktop.ini")));
+    EXPECT_EQ(std::string::npos, ReadBytes(install.Ini()).find("表示.ico"));
+    EXPECT_EQ(std::string(slotOne), Setting(install.Ini(), "IconPath", "PATH_1"));
 }
 
 // The path as the test reads it: its short form spells any name in CP932.

@@ -8,17 +8,12 @@
 #include <thread>
 
 namespace {
-// The box shows a system icon, whose resource id tells which; another
-// process's icon cannot be read.
+// The box shows a system icon, whose resource id tells which.
 std::string IconPart(HWND box) {
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        ICONINFOEXA info = {};
-        info.cbSize = sizeof(info);
-        if (!GetIconInfoExA((HICON)SendMessageA(child, STM_GETICON, 0, 0), &info))
-            continue;
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        return info.wResID == 32515 ? "!|" : info.wResID == 32516 ? "i|" : "?|";
+        int id = IconResourceId((HICON)SendMessageA(child, STM_GETICON, 0, 0));
+        if (id >= 0)
+            return id == 32515 ? "!|" : id == 32516 ? "i|" : "?|";
     }
     return "";
 }
@@ -115,6 +110,16 @@ HWND Install::Open(Process& process, const CString& folder) const {
     return WaitForChooser(process.Id());
 }
 
+int IconResourceId(HICON icon) {
+    ICONINFOEXA info = {};
+    info.cbSize = sizeof(info);
+    if (!GetIconInfoExA(icon, &info))
+        return -1;
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return info.wResID;
+}
+
 std::vector<HWND> TopWindows(DWORD pid) {
     std::vector<HWND> windows;
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
@@ -165,13 +170,14 @@ HWND WaitForPrompt(DWORD pid) {
     return WaitForDialog(pid, [](HWND w) { return TextOf(w) == "フォルダの説明を入力"; });
 }
 
-HWND WaitForOpenDialog(DWORD pid) {
-    return WaitForDialog(pid, [](HWND w) { return FileNameField(w) != nullptr; });
-}
-
-void ChooseFileName(HWND openDialog, const char* name) {
-    SendMessageA(FileNameField(openDialog), WM_SETTEXT, 0, (LPARAM)name);
-    PostClick(openDialog, IDOK);
+bool ChooseFile(DWORD pid, const char* name) {
+    HWND open = WaitForDialog(pid, [](HWND w) { return FileNameField(w) != nullptr; });
+    if (!open)
+        return false;
+    if (name)
+        SendMessageA(FileNameField(open), WM_SETTEXT, 0, (LPARAM)name);
+    PostClick(open, name ? IDOK : IDCANCEL);
+    return true;
 }
 
 std::string AnswerBox(DWORD pid, DWORD timeoutMs) {
@@ -234,18 +240,13 @@ void MovePointer(int x, int y) {
         [&] {
             SetCursorPos(x, y);
             Sleep(30);
-            POINT at = PointerPos();
+            POINT at = {};
+            GetCursorPos(&at);
             return at.x == x && at.y == y;
         },
         2000);
     INPUT move = Mouse(0, x, y); // a real move, so the window under it hears of it
     SendInput(1, &move, sizeof(move));
-}
-
-POINT PointerPos() {
-    POINT at = {};
-    GetCursorPos(&at);
-    return at;
 }
 
 void ClickAt(int x, int y) {

@@ -59,15 +59,17 @@ class Install {
 std::vector<HWND> TopWindows(DWORD pid);
 // A window's own text, even of another process's edit.
 CString TextOf(HWND window);
+// The resource id of an icon of this process (0: none); -1 when it is no icon.
+int IconResourceId(HICON icon);
 
 // The first visible dialog of the process that the predicate accepts.
 HWND WaitForDialog(DWORD pid, const std::function<bool(HWND)>& accept = nullptr,
                    DWORD timeoutMs = kWaitMs);
 HWND WaitForChooser(DWORD pid); // the caption-less popup, once it has painted
 HWND WaitForPrompt(DWORD pid);  // "フォルダの説明を入力"
-HWND WaitForOpenDialog(DWORD pid);
-// Puts the name into an Open dialog's file-name field and presses Open.
-void ChooseFileName(HWND openDialog, const char* name);
+// Waits for the process's Open dialog, puts the name into its file-name field
+// and presses Open; without a name presses Cancel.
+bool ChooseFile(DWORD pid, const char* name);
 
 // Waits for the process's next message box, presses its OK and tells what it
 // said as "caption|icon|text" (icon "!" exclamation, "i" information), or
@@ -85,7 +87,6 @@ INT_PTR RunDriven(CDialog& dialog, const std::function<void()>& drive);
 
 // Pointer and keyboard, through the system's input queue.
 void MovePointer(int x, int y);
-POINT PointerPos();
 void ClickAt(int x, int y);
 void MoveToControl(HWND dialog, int id); // to the control's centre
 void ClickControl(HWND dialog, int id);  // at the control's centre

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 TempDir::TempDir(const char* tag) {
     char base[MAX_PATH];
@@ -28,30 +29,14 @@ TempDir::~TempDir() {
         RemoveTree(m_path);
 }
 
-namespace {
-void RemoveTreeW(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileW(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
-            RemoveTreeW(path + L"\\" + found.cFileName);
-    }
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
-    RemoveDirectoryW(path.c_str());
-}
-} // namespace
-
 void RemoveTree(const char* path) {
-    RemoveTreeW(std::wstring(WideText(path)));
+    const std::filesystem::path root((const wchar_t*)WideText(path));
+    std::error_code error; // what is already gone is no failure
+    SetFileAttributesW(root.c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (std::filesystem::recursive_directory_iterator at(root, error), end; !error && at != end;
+         at.increment(error))
+        SetFileAttributesW(at->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(root, error);
 }
 
 std::string ReadBytes(const char* path) {
@@ -77,15 +62,12 @@ std::string Repeat(const char* piece, int count) {
 
 std::vector<std::string> IniLines(const std::string& bytes) {
     std::vector<std::string> lines;
-    for (size_t start = 0; start < bytes.size();) {
-        size_t end = bytes.find('\n', start);
-        end = end == std::string::npos ? bytes.size() : end;
-        std::string line = bytes.substr(start, end - start);
+    std::istringstream in(bytes);
+    for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!line.empty())
             lines.push_back(line);
-        start = end + 1;
     }
     return lines;
 }

@@ -17,7 +17,6 @@ class TempDir {
     ~TempDir();
 
     const CString& Path() const { return m_path; }
-    // Path + "\" + name
     CString operator/(const char* name) const { return m_path + "\\" + name; }
 
   private:

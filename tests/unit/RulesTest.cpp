@@ -6,7 +6,6 @@
 #include "app/TargetFolders.h"
 #include "app/TextRules.h"
 #include "folder/FileSteps.h"
-#include "folder/FolderText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Files.h"
@@ -82,32 +81,6 @@ TEST(Rules, FolderArgumentsSplitAtBlanksOutsideQuotes) {
             joined += (i ? "|" : "") + std::string(split.Path(i));
         EXPECT_EQ(folders, joined) << "line " << line;
     }
-}
-
-TEST(Rules, EveryLineBreakBecomesOneBlank) {
-    const std::tuple<int, const char*, const char*> rows[] = {
-        {__LINE__, "a\r\nb\rc\nd\n\re", "a b c d  e"},
-        {__LINE__, "one\r\ntwo\nIconFile=evil\r[x]", "one two IconFile=evil [x]"},
-        {__LINE__, "表ソ", "表ソ"},
-    };
-    for (auto [line, value, oneLine] : rows)
-        EXPECT_STREQ(oneLine, OneLineValue(value)) << "line " << line;
-}
-
-// The copy's name from the real last backslash on; a bare name stays inside
-// the folder. desktop.ini names the copy without the backslash.
-TEST(Rules, IconCopyNameAndReference) {
-    const std::tuple<int, const char*, const char*> rows[] = {
-        {__LINE__, "D:\\icons\\fld01.ico", "\\fld01.ico"},
-        {__LINE__, "D:\\ソ表\\表ソ.ico", "\\表ソ.ico"},
-        {__LINE__, "ソ.ico", "\\ソ.ico"},
-        {__LINE__, "", ""},
-    };
-    for (auto [line, iconPath, copyName] : rows) {
-        EXPECT_STREQ(copyName, IconCopyName(iconPath)) << "line " << line;
-        EXPECT_STREQ(*copyName ? copyName + 1 : "", IconCopyReference(copyName)) << "line " << line;
-    }
-    EXPECT_STREQ("D:\\\\desktop.ini", DesktopIniPath("D:\\"));
 }
 
 TEST(Rules, SystemErrorTextOrTheCodesNumber) {
