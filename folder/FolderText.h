@@ -1,5 +1,5 @@
-// Texts IconChange builds from its arguments. They need no window system, so
-// they can be tested and fuzzed on any host.
+// Texts IconChange builds from its arguments, apart from the calls that write
+// them, which need the file system.
 #pragma once
 
 #include "../framework/String.h"
