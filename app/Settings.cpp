@@ -12,3 +12,4 @@ bool g_bHelp;
 bool g_bIconCopy;
 bool g_bTipDelete;
 int g_nToumeido;
+bool g_bSettingsWritable = true;

@@ -27,6 +27,9 @@ extern bool g_bHelp;
 extern bool g_bIconCopy;
 extern bool g_bTipDelete;
 extern int g_nToumeido;
+// False when vrkcfg.ini exists but could not be read: the run goes on with
+// the defaults and writes nothing to the file.
+extern bool g_bSettingsWritable;
 
 // TRUE and the whole value (never cut) only when the key holds a non-empty
 // value; otherwise FALSE with text untouched.

@@ -14,6 +14,7 @@ class TargetFolders {
     // box, and the folder is left out.
     bool Add(const wchar_t* name);
     int Count() const { return m_count; }
+    void Clear() { m_count = 0; }
     const CString& Path(int index) const { return m_paths[index]; }
     // A path of ours, or a path inside one, with the name the user knows.
     WideText NameOf(const CString& path) const;

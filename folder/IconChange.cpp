@@ -133,3 +133,15 @@ CString CSelectDlg::ReadInfoTip(CString folderPath) {
     // character is split.
     return CutAtCharBoundary(tip, 255);
 }
+
+// Until the engine writes UTF-16: the description as CP932 spells it.
+BOOL CSelectDlg::IconChange(CString iconPath, int iconIndex, CString folderPath, int tipFlag,
+                            const WideText& description) {
+    CString cp932;
+    SpellInCp932(description, cp932);
+    return IconChange(iconPath, iconIndex, folderPath, tipFlag, cp932);
+}
+
+WideText CSelectDlg::ReadDescription(CString folderPath) {
+    return WideText(ReadInfoTip(folderPath));
+}

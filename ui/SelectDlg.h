@@ -1,6 +1,7 @@
 // The chooser popup: a context-menu-like list of the folder's choices.
 #pragma once
 
+#include "../app/WideText.h"
 #include "../framework/Dialog.h"
 #include "../framework/Scoped.h"
 
@@ -15,6 +16,16 @@ class CSelectDlg : public CDialog {
     static BOOL IconChange(CString iconPath, int iconIndex, CString folderPath, int tipFlag,
                            CString description);
     static CString ReadInfoTip(CString folderPath);
+
+    // The tip flag that leaves InfoTip as it is, TIP_DELETE or not: several
+    // folders whose descriptions differ, and a prompt the user left untouched.
+    static const int kKeepInfoTip = -1;
+    // IconChange with a description CP932 may not spell: such a description
+    // is stored faithfully, in a desktop.ini written as UTF-16.
+    static BOOL IconChange(CString iconPath, int iconIndex, CString folderPath, int tipFlag,
+                           const WideText& description);
+    // ReadInfoTip from a desktop.ini in either encoding, in UTF-16.
+    static WideText ReadDescription(CString folderPath);
 
     // IconChange on every folder of the run: one folder as IconChange does
     // it; several in order, with one report and one command pass at the end.

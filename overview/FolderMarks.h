@@ -1,0 +1,68 @@
+// The marks under a folder: which folders carry a status, read without
+// changing anything. No window code lives here; the overview window and the
+// export both build on it.
+#pragma once
+
+#include "../app/WideText.h"
+
+#include <windows.h>
+
+// A mark's status: 標準 (a description, no icon), the slots 必須 to 計画2
+// (1 to 7), or その他 (any other icon).
+enum MarkStatus { kStatusStandard = 0, kStatusOther = 8, kStatusCount = 9 };
+
+// The status's name as the popup names it: "標準", "必須" ... "計画2", "その他".
+const char* StatusName(int status);
+
+// What the statuses are matched against: each slot's icon file and index.
+struct SlotIcons {
+    WideText path[8];
+    int index[8] = {};
+};
+// The slots as the settings hold them now.
+SlotIcons CurrentSlotIcons();
+
+struct FolderMark {
+    WideText folder;      // the full long path, as the user knows it (no \\?\ prefix)
+    WideText description; // InfoTip; may be empty
+    WideText iconFile;    // the icon Explorer shows, a relative name resolved against the folder
+    int iconIndex = 0;
+    int status = kStatusStandard;
+    FILETIME written = {}; // desktop.ini's last write time (UTC)
+};
+
+// Reads one folder's desktop.ini (at most its first 64 KB, any encoding) and
+// matches its icon against the slots. False when the folder carries no mark.
+bool ReadFolderMark(const wchar_t* folder, const SlotIcons& slots, FolderMark& mark);
+
+// Told of each mark as the scan finds it, on the scanning thread.
+class MarkScanSink {
+  public:
+    virtual void Found(const FolderMark& mark) = 0;
+    // Now and then: how many folders have been looked at so far.
+    virtual void Progress(unsigned scanned) { (void)scanned; }
+
+  protected:
+    ~MarkScanSink() = default;
+};
+
+struct ScanTotals {
+    unsigned scanned = 0;    // folders looked at, the root included
+    unsigned unreadable = 0; // folders that could not be listed or read
+    unsigned marks = 0;
+    DWORD milliseconds = 0;
+    bool stopped = false; // ended early by the stop flag
+};
+
+// Walks the folder and every folder beneath it, never following a reparse
+// point, and opens desktop.ini only in folders with the System or ReadOnly
+// bit. Ends soon after *stop becomes nonzero.
+ScanTotals ScanFolderMarks(const wchar_t* root, const SlotIcons& slots, MarkScanSink& sink,
+                           const volatile LONG* stop = nullptr);
+
+// The export's bytes for these marks, in the order given: UTF-8 with a
+// byte-order mark, lines ending in CR LF, the header line
+// "状態<TAB>フォルダ<TAB>説明<TAB>更新日時" first.
+CString MarksAsText(const FolderMark* const* marks, int count);
+// MarksAsText written to the file, whole or not at all.
+bool WriteMarksFile(const wchar_t* path, const FolderMark* const* marks, int count);
