@@ -1,0 +1,10 @@
+// The status overview: every marked folder under a folder, in one window.
+#pragma once
+
+#include <windows.h>
+
+// Opens the overview of the folder and everything beneath it and returns
+// when the user closes it; with no folder, the system's folder picker asks
+// for one first, and a cancelled picker ends at once. The process's exit
+// code.
+int RunOverviewWindow(const wchar_t* folder);
