@@ -1,6 +1,5 @@
 #include "SelectDlg.h"
 
-#include "CommentDlg.h"
 #include "PopupPlacement.h"
 #include "../app/FolderCollector.h"
 #include "../app/Settings.h"
@@ -9,12 +8,30 @@
 #include "../framework/Scoped.h"
 #include "../res/resource.h"
 
+#include <imm.h>
 #include <shellapi.h>
 
 namespace {
 // While the popup is inactive: who holds the foreground now.
 const UINT_PTR kForegroundTimer = 1;
 const UINT kForegroundCheckMs = 50;
+
+// The process's executable image, as QueryFullProcessImageNameW names it.
+bool ImageOf(HANDLE process, wchar_t (&image)[MAX_PATH * 2]) {
+    DWORD size = MAX_PATH * 2;
+    return QueryFullProcessImageNameW(process, 0, image, &size) != FALSE;
+}
+
+// Another launch of this program runs this same executable file. A window's
+// class and title any program can copy; the image path it cannot fake
+// without being this program. A process that does not let us ask (another
+// user's) counts as another program.
+bool IsThisProgram(DWORD processId) {
+    ScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    wchar_t theirs[MAX_PATH * 2], ours[MAX_PATH * 2];
+    return process.IsValid() && ImageOf(process, theirs) && ImageOf(GetCurrentProcess(), ours) &&
+           CompareStringOrdinal(theirs, -1, ours, -1, TRUE) == CSTR_EQUAL;
+}
 } // namespace
 
 BEGIN_MESSAGE_MAP(CSelectDlg, CDialog)
@@ -83,6 +100,16 @@ BOOL CSelectDlg::OnInitDialog() {
     // DS_SYSMODAL makes the popup topmost on Windows but not under Wine.
     SetWindowPos(m_hWnd, HWND_TOPMOST, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     WatchMenuKeys(true);
+    // The digits and Space are the popup's, even with the IME in ひらがな
+    // mode: neither the popup nor its rows have an input context. The
+    // prompt, a window of its own, keeps the IME.
+    ImmAssociateContextEx(m_hWnd, nullptr, 0);
+    ImmAssociateContextEx(m_hWnd, nullptr, IACE_CHILDREN);
+    // A popup that never gets the activation (the foreground lock, a late
+    // launch) gets no WM_ACTIVATEAPP either: the watch starts now, and the
+    // window that holds the foreground as the popup opens does not end it.
+    m_hForegroundAtOpen = GetForegroundWindow();
+    SetTimer(m_hWnd, kForegroundTimer, kForegroundCheckMs, nullptr);
     return TRUE;
 }
 
@@ -211,7 +238,7 @@ HBRUSH CSelectDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 void CSelectDlg::OnStandard() {
     ChoiceInHand choice;
     choice.Made();
-    if (!ChangeEveryFolder(CString(), 0, 0, CString()))
+    if (!ChangeEveryFolder(CString(), 0, 0, WideText()))
         AfxMessageBox("アイコンの変更に失敗しました", MB_OK);
     PostRefreshKeys();
     CDialog::OnOK();
@@ -219,15 +246,13 @@ void CSelectDlg::OnStandard() {
 
 void CSelectDlg::ApplySlot(int slot) {
     ChoiceInHand choice;
-    CCommentDlg prompt(nullptr);
-    prompt.m_strComment = SharedInfoTip();
-    prompt.m_nFolders = g_targetFolders.Count();
-    if (prompt.DoModal() != IDOK)
+    int tipFlag = 1;
+    WideText description;
+    if (!AskDescription(tipFlag, description))
         return;
     choice.Made();
 
-    CString description = prompt.m_strComment;
-    if (!ChangeEveryFolder(g_arrIconPath[slot], g_nIconIndex[slot], 1, description))
+    if (!ChangeEveryFolder(g_arrIconPath[slot], g_nIconIndex[slot], tipFlag, description))
         AfxMessageBox("アイコンの変更に失敗しました", MB_OK);
     PostRefreshKeys();
     CDialog::OnOK();
@@ -253,21 +278,27 @@ void CSelectDlg::OnEnable(BOOL enabled) {
 // the popup as "ｷｬﾝｾﾙ" does, unless a dialog or box of its own is up, which
 // keeps the popup disabled.
 void CSelectDlg::OnActivateApp(BOOL active) {
-    if (active)
+    if (active) {
         KillTimer(m_hWnd, kForegroundTimer);
-    else
+        m_hForegroundAtOpen = nullptr; // a click on it now takes the activation from the popup
+    } else {
         SetTimer(m_hWnd, kForegroundTimer, kForegroundCheckMs, nullptr);
+    }
 }
 
 void CSelectDlg::OnForegroundTimer() {
     // A window that shows nothing takes no click: Wine activates a new
     // program's window before it is shown.
     HWND foreground = GetForegroundWindow();
-    if (!foreground || !IsWindowVisible(foreground))
+    if (!foreground || !IsWindowVisible(foreground) || foreground == m_hForegroundAtOpen)
         return;
-    KillTimer(m_hWnd, kForegroundTimer);
     DWORD process = 0;
     GetWindowThreadProcessId(foreground, &process);
+    // Another launch's box, such as its refusal of a folder, is no click
+    // elsewhere: the watch goes on.
+    if (process != GetCurrentProcessId() && IsThisProgram(process))
+        return;
+    KillTimer(m_hWnd, kForegroundTimer);
     if (process != GetCurrentProcessId() && IsWindowEnabled(m_hWnd))
         OnCancel();
 }

@@ -30,9 +30,13 @@ class CSelectDlg : public CDialog {
     // IconChange on every folder of the run: one folder as IconChange does
     // it; several in order, with one report and one command pass at the end.
     static BOOL ChangeEveryFolder(CString iconPath, int iconIndex, int tipFlag,
-                                  CString description);
-    // The description the folders share; none when they differ.
-    static CString SharedInfoTip();
+                                  const WideText& description);
+    // The description the folders share; false, and none, when they differ.
+    static bool SharedDescription(WideText& shared);
+    // The description prompt for every folder of the run; false when the
+    // user cancelled. The tip flag is 1, or kKeepInfoTip when each folder
+    // keeps its own.
+    static bool AskDescription(int& tipFlag, WideText& description);
 
   protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -104,4 +108,6 @@ class CSelectDlg : public CDialog {
 
     HICON m_hIcon;
     ScopedHook m_keyFilter;
+    // The foreground window as the popup opened, until the popup is active.
+    HWND m_hForegroundAtOpen = nullptr;
 };
