@@ -12,7 +12,7 @@
 #include <shellapi.h>
 
 namespace {
-// While the popup is inactive: who holds the foreground now.
+// Who holds the foreground now.
 const UINT_PTR kForegroundTimer = 1;
 const UINT kForegroundCheckMs = 50;
 
@@ -51,7 +51,6 @@ ON_STN_CLICKED(IDC_CANCEL_ITEM, OnCancelItem)
 ON_STN_CLICKED(IDC_SETTINGS, OnSettings)
 ON_STN_CLICKED(IDC_OTHER, OnOther)
 AFX_MSG_ENTRY(message == WM_ENABLE, OnEnable((BOOL)wParam); *pResult = 0)
-AFX_MSG_ENTRY(message == WM_ACTIVATEAPP, OnActivateApp((BOOL)wParam); *pResult = 0)
 AFX_MSG_ENTRY(message == WM_TIMER && wParam == kForegroundTimer, OnForegroundTimer(); *pResult = 0)
 END_MESSAGE_MAP()
 
@@ -105,9 +104,7 @@ BOOL CSelectDlg::OnInitDialog() {
     // prompt, a window of its own, keeps the IME.
     ImmAssociateContextEx(m_hWnd, nullptr, 0);
     ImmAssociateContextEx(m_hWnd, nullptr, IACE_CHILDREN);
-    // A popup that never gets the activation (the foreground lock, a late
-    // launch) gets no WM_ACTIVATEAPP either: the watch starts now, and the
-    // window that holds the foreground as the popup opens does not end it.
+    // The watch for a click elsewhere (OnForegroundTimer).
     m_hForegroundAtOpen = GetForegroundWindow();
     SetTimer(m_hWnd, kForegroundTimer, kForegroundCheckMs, nullptr);
     return TRUE;
@@ -269,38 +266,33 @@ void CSelectDlg::OnEnable(BOOL enabled) {
 
 // A context menu closes when another program becomes active, by a click on
 // one of its windows or by a switch; under Wine too the click activates that
-// window, so no mouse hook is needed. But Wine without a window manager also
-// takes the activation from the popup for a moment whenever the X input
-// focus moves, with no window in the foreground, and gives it back; and
-// after a click elsewhere it names the new foreground window only a moment
-// after the popup has lost the activation. So the inactive popup looks at the
-// foreground until some window holds it: a window of another program ends
-// the popup as "ｷｬﾝｾﾙ" does, unless a dialog or box of its own is up, which
-// keeps the popup disabled.
-void CSelectDlg::OnActivateApp(BOOL active) {
-    if (active) {
-        KillTimer(m_hWnd, kForegroundTimer);
-        m_hForegroundAtOpen = nullptr; // a click on it now takes the activation from the popup
-    } else {
-        SetTimer(m_hWnd, kForegroundTimer, kForegroundCheckMs, nullptr);
-    }
-}
-
+// window, so no mouse hook is needed. The popup looks at the foreground from
+// the start rather than waiting to be told it lost the activation: one that
+// opens without the foreground (the foreground lock, a late launch) is never
+// told, and Wine without a window manager takes the activation away for a
+// moment whenever the X input focus moves, with no window in the foreground,
+// and names the new foreground window only a moment after a click elsewhere.
+// A window of another program ends the popup as "ｷｬﾝｾﾙ" does, unless a
+// dialog or box of its own is up, which keeps the popup disabled.
 void CSelectDlg::OnForegroundTimer() {
     // A window that shows nothing takes no click: Wine activates a new
     // program's window before it is shown.
     HWND foreground = GetForegroundWindow();
-    if (!foreground || !IsWindowVisible(foreground) || foreground == m_hForegroundAtOpen)
+    if (!foreground || !IsWindowVisible(foreground))
         return;
     DWORD process = 0;
     GetWindowThreadProcessId(foreground, &process);
-    // Another launch's box, such as its refusal of a folder, is no click
-    // elsewhere: the watch goes on.
-    if (process != GetCurrentProcessId() && IsThisProgram(process))
+    if (process == GetCurrentProcessId()) {
+        m_hForegroundAtOpen = nullptr; // a click on it would now take the foreground from us
+        return;
+    }
+    // The window that held the foreground as the popup opened has taken no
+    // click yet; another launch's box, such as its refusal of a folder, is
+    // no click elsewhere.
+    if (foreground == m_hForegroundAtOpen || IsThisProgram(process) || !IsWindowEnabled(m_hWnd))
         return;
     KillTimer(m_hWnd, kForegroundTimer);
-    if (process != GetCurrentProcessId() && IsWindowEnabled(m_hWnd))
-        OnCancel();
+    OnCancel();
 }
 
 void CSelectDlg::OnCancelItem() {

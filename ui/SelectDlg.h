@@ -58,7 +58,6 @@ class CSelectDlg : public CDialog {
     void OnSettings();
     void OnOther();
     void OnEnable(BOOL enabled);
-    void OnActivateApp(BOOL active);
     void OnForegroundTimer();
 
     void ApplySlot(int slot);
@@ -108,6 +107,6 @@ class CSelectDlg : public CDialog {
 
     HICON m_hIcon;
     ScopedHook m_keyFilter;
-    // The foreground window as the popup opened, until the popup is active.
+    // The foreground window as the popup opened, until the popup holds it.
     HWND m_hForegroundAtOpen = nullptr;
 };

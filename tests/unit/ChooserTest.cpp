@@ -9,6 +9,8 @@
 #include "ui/SelectDlg.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
+#include <imm.h>
 
 #include <tuple>
 
@@ -42,6 +44,9 @@ TEST(Chooser, RowsAfterEveryPaint) {
             EXPECT_EQ(texts[i], TextOf(GetDlgItem(window, kLabels[i])));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, IDC_SETTINGS)));
         EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        // The keys are the popup's, the IME in ひらがな mode or not.
+        EXPECT_FALSE(ImmGetContext(window));
+        EXPECT_FALSE(ImmGetContext(FocusOf(window)));
         // No icon place, even an empty one, covers a row's text.
         for (int icon = IDC_ICON_STANDARD; icon <= IDC_ICON_OTHER; ++icon) {
             EXPECT_EQ(icon == IDC_ICON_SLOT1 || icon == IDC_ICON_SLOT3 || icon == IDC_ICON_SLOT5 ||
@@ -68,6 +73,101 @@ TEST(Chooser, RowsAfterEveryPaint) {
         PostClick(window, IDC_CANCEL_ITEM);
     });
     EXPECT_EQ(IDCANCEL, result);
+}
+
+// Three folders. Descriptions that differ open the prompt empty, with the
+// hint, and an untouched OK keeps each; a change, even back to empty, goes
+// to every folder; a shared description is the pre-fill. The prompt keeps
+// the IME.
+TEST(Chooser, SeveralFoldersKeepTheirOwnDescriptionsUnlessThePromptIsChanged) {
+    CWinApp app("Vorelkin");
+    TempDir dir;
+    g_bTipDelete = false;
+    g_arrIconPath.SetSize(IconSlot::Count);
+    using Three = std::array<const char*, 3>;
+    // The descriptions before, the prompt's text and hint, the text the
+    // user leaves (null: untouched), the descriptions after.
+    const std::tuple<int, Three, const char*, const wchar_t*, const char*, Three> rows[] = {
+        {__LINE__, {"一", "二", "三"}, "", L"(それぞれの説明のまま)", nullptr, {"一", "二", "三"}},
+        {__LINE__, {"一", "二", "三"}, "", L"(それぞれの説明のまま)", "", {"", "", ""}},
+        {__LINE__,
+         {"一", "", "三"},
+         "",
+         L"(それぞれの説明のまま)",
+         "共通",
+         {"共通", "共通", "共通"}},
+        {__LINE__, {"同じ", "同じ", "同じ"}, "同じ", L"", nullptr, {"同じ", "同じ", "同じ"}},
+    };
+    for (const auto& [line, before, shown, hint, typed, after] : rows) {
+        SCOPED_TRACE(line);
+        g_targetFolders.Clear();
+        for (int i = 0; i < 3; ++i) {
+            CString folder = dir / CString::FromInt(line * 10 + i).GetString();
+            CreateDirectoryA(folder, nullptr);
+            WriteBytes(folder + "\\desktop.ini",
+                       std::string("[.ShellClassInfo]\r\nInfoTip=") + before[i] + "\r\n");
+            g_targetFolders.Add(WideText(folder));
+        }
+        g_strTargetFolder = g_targetFolders.Path(0);
+        CSelectDlg chooser(nullptr);
+        RunDriven(chooser, [&] {
+            PostClick(WaitForChooser(0), IDC_SLOT1);
+            HWND prompt = WaitForDialog(
+                0, [](HWND w) { return TextOf(w) == "フォルダの説明を入力 (3 個のフォルダ)"; });
+            ASSERT_TRUE(prompt);
+            HWND edit = GetDlgItem(prompt, IDC_COMMENT);
+            EXPECT_STREQ(shown, TextOf(edit));
+            wchar_t cue[64] = L"";
+            SendMessageW(edit, EM_GETCUEBANNER, (WPARAM)cue, 64);
+            EXPECT_STREQ(hint, cue);
+            HIMC ime = ImmGetContext(edit);
+            EXPECT_TRUE(ime);
+            ImmReleaseContext(edit, ime);
+            if (typed) { // as typing leaves it
+                SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)typed);
+                SendMessageA(edit, EM_SETMODIFY, TRUE, 0);
+            }
+            PostClick(prompt, IDOK);
+        });
+        for (int i = 0; i < 3; ++i) {
+            CString tip;
+            GetStringINI(g_targetFolders.Path(i) + "\\desktop.ini", ".ShellClassInfo", "InfoTip",
+                         tip);
+            EXPECT_STREQ(after[i], tip) << i;
+        }
+    }
+    g_targetFolders.Clear();
+}
+
+WNDPROC g_popupProc = nullptr;
+
+LRESULT CALLBACK NeverTold(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_ACTIVATEAPP
+               ? 0
+               : CallWindowProcA(g_popupProc, window, message, wParam, lParam);
+}
+
+// A popup that opens without the foreground (the foreground lock, a late
+// launch) is never told of the activation. Wine gives every new window the
+// foreground, so here the popup is only kept from hearing that it lost it;
+// a click on another program's window still ends it: here on the program's
+// own popup, another executable than this one.
+TEST(Chooser, APopupNeverToldOfTheActivationEndsOnAClickElsewhere) {
+    CWinApp app("Vorelkin");
+    Install install;
+    Process other;
+    g_arrIconPath.SetSize(IconSlot::Count);
+    CSelectDlg chooser(nullptr);
+    RunDriven(chooser, [&] {
+        HWND popup = WaitForChooser(0);
+        ASSERT_TRUE(popup);
+        g_popupProc = (WNDPROC)SetWindowLongPtrA(popup, GWLP_WNDPROC, (LONG_PTR)NeverTold);
+        ASSERT_TRUE(install.Launch(other, ""));
+        HWND outside = WaitForChooser(other.Id());
+        ASSERT_TRUE(outside);
+        ClickControl(outside, IDC_ICON_STANDARD); // a place that does nothing
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(popup); }, 3000));
+    });
 }
 
 // The template's place stays while it is inside with the pointer on it; else
