@@ -21,10 +21,6 @@ std::string Utf8(const std::wstring& text) {
     return bytes;
 }
 
-std::string Utf16(const std::wstring& text) {
-    return "\xFF\xFE"s + std::string((const char*)text.c_str(), 2 * text.size());
-}
-
 std::wstring Wide(const CString& cp932) {
     return (const wchar_t*)WideText(cp932);
 }
@@ -33,29 +29,23 @@ std::wstring Long(const std::wstring& path) {
     return L"\\\\?\\" + path;
 }
 
-// Every desktop.ini gets this last write time, 2024-07-01 12:34:56 here.
-FILETIME Written() {
-    SYSTEMTIME local = {2024, 7, 0, 1, 12, 34, 56, 0}, utc;
-    FILETIME time = {};
-    TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
-    SystemTimeToFileTime(&utc, &time);
-    return time;
-}
-
-// A folder, its desktop.ini (none for empty bytes) and its attribute bits.
+// A folder (or one there already), its desktop.ini (none for no bytes),
+// written 2024-07-01 12:34:56 local time, and its attribute bits.
 void Folder(const std::wstring& path, DWORD attributes, const std::string& ini = "") {
-    ASSERT_TRUE(CreateDirectoryW(Long(path).c_str(), nullptr)) << Utf8(path);
+    CreateDirectoryW(Long(path).c_str(), nullptr);
     if (!ini.empty()) {
         ScopedFile file(CreateFileW(Long(path + L"\\desktop.ini").c_str(), GENERIC_WRITE, 0,
                                     nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
+        SYSTEMTIME local = {2024, 7, 0, 1, 12, 34, 56, 0}, utc;
+        FILETIME time = {};
         DWORD written = 0;
-        ASSERT_TRUE(WriteFile(file, ini.data(), (DWORD)ini.size(), &written, nullptr));
-        FILETIME time = Written();
-        ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+        ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) &&
+                    SystemTimeToFileTime(&utc, &time) &&
+                    WriteFile(file, ini.data(), (DWORD)ini.size(), &written, nullptr) &&
+                    SetFileTime(file, nullptr, nullptr, &time));
     }
-    if (attributes) {
-        ASSERT_TRUE(SetFileAttributesW(Long(path).c_str(), attributes));
-    }
+    ASSERT_TRUE(
+        SetFileAttributesW(Long(path).c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
 }
 
 // Everything under the folder, links not followed: name, bits, size, time.
@@ -169,7 +159,7 @@ Ran RunExport(const Install& install, const std::wstring& arguments) {
 // mark: a desktop.ini in a folder without System or ReadOnly, one of
 // garbage, folders behind links and a folder the scan cannot open. The
 // scan changes nothing, and the export writes no settings back.
-TEST(Export, ListsEveryMarkOnceSortedAndChangesNothing) {
+TEST(Export, ListsEveryMarkOnceChangesNothingAndExitsWithItsCodes) {
     Install install;
     const std::wstring root = Wide(install.Target()), icons = Wide(install.Dir()) + L"\\icons";
     TreeRemover remover{root};
@@ -179,14 +169,8 @@ TEST(Export, ListsEveryMarkOnceSortedAndChangesNothing) {
     ASSERT_TRUE(WriteBytes(install.Ini(), settings));
 
     const std::string head = "[.ShellClassInfo]\r\n";
+    Folder(root, FILE_ATTRIBUTE_SYSTEM, head + "InfoTip=根\r\n"); // the folder given counts
     Folder(root + L"\\ignored", 0, head + "InfoTip=no bit, no mark\r\n");
-    ASSERT_TRUE(SetFileAttributesW(root.c_str(), FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(WriteBytes(install.Target() + "\\desktop.ini", head + "InfoTip=根\r\n"));
-    FILETIME time = Written();
-    ScopedFile rootIni(CreateFileW((root + L"\\desktop.ini").c_str(), FILE_WRITE_ATTRIBUTES, 0,
-                                   nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(SetFileTime(rootIni, nullptr, nullptr, &time));
-    rootIni.Reset();
     // Slot n by its full path, by a copy in the folder, by another PC's icons.
     // (Wine keeps no ReadOnly bit on a folder, so System alone is tried.)
     const std::string forms[] = {Utf8(icons) + "\\fld0", "fld0", "Z:\\他のPC\\icons\\FLD0"};
@@ -195,8 +179,9 @@ TEST(Export, ListsEveryMarkOnceSortedAndChangesNothing) {
                head + "IconFile=" + forms[n % 3] + std::to_string(n) + ".ico\r\nIconIndex=0\r\n");
     }
     Folder(root + L"\\other", FILE_ATTRIBUTE_SYSTEM, head + "IconFile=C:\\mine.ico\r\n");
+    const wchar_t utf16[] = L"\xFEFF[.ShellClassInfo]\r\nInfoTip=鷗\t😀\r\n";
     Folder(root + L"\\鷗外😀", FILE_ATTRIBUTE_SYSTEM,
-           Utf16(L"[.ShellClassInfo]\r\nInfoTip=鷗\t😀\r\n"));
+           std::string((const char*)utf16, sizeof(utf16) - 2));
     Folder(root + L"\\junk", FILE_ATTRIBUTE_SYSTEM,
            "\0\xFF\x81["s + Repeat("\x01\xFE\r", 40000) + head + "InfoTip=past 64 KB\r\n");
     std::wstring deep = root;
@@ -234,32 +219,24 @@ TEST(Export, ListsEveryMarkOnceSortedAndChangesNothing) {
     Snapshot(root, after);
     EXPECT_EQ(before, after);
     EXPECT_EQ(settings, ReadBytes(install.Ini()));
-}
 
-// 2 for a folder that is missing or a file, 3 for a file that cannot be
-// written; one line says why, and the older export stays as it was.
-TEST(Export, ExitCodesAndOneLineOfWhy) {
-    Install install;
-    const std::wstring target = Wide(install.Target());
-    const CString out = install.Dir() + "\\out.txt";
-    ASSERT_TRUE(WriteBytes(out, "older"));
-    ASSERT_TRUE(WriteBytes(install.Target() + "\\file", ""));
+    // 2 for a folder that is missing or a file, 3 for a file that cannot be
+    // written; one line says why, and the export there stays as it was.
+    ASSERT_TRUE(SetFileAttributesW(WideText(out), FILE_ATTRIBUTE_READONLY));
     const std::tuple<int, std::wstring, DWORD, std::string> rows[] = {
-        {__LINE__, L"/LIST \"" + target + L"\\鷗\" /EXPORT out.txt", 2, Utf8(target) + u8"\\鷗"},
-        {__LINE__, L"/list \"" + target + L"\\file\" /export out.txt", 2, "file"},
-        {__LINE__, L"/list \"" + target + L"\" /export no\\such\\out.txt", 3, "out.txt"},
-        {__LINE__, L"/list \"" + target + L"\" /export out.txt", 3, "out.txt"},
-        {__LINE__, L"/list \"" + target + L"\" /export", 3, "/export"},
+        {__LINE__, L"/LIST \"" + root + L"\\鷗\" /EXPORT out.txt", 2, r + u8"\\鷗"},
+        {__LINE__, L"/list \"" + root + L"\\s1\\desktop.ini\" /export out.txt", 2, "desktop.ini"},
+        {__LINE__, L"/list \"" + root + L"\" /export no\\such\\out.txt", 3, "out.txt"},
+        {__LINE__, L"/list \"" + root + L"\" /export out.txt", 3, "out.txt"},
+        {__LINE__, L"/list \"" + root + L"\" /export", 3, "/export"},
     };
-    ASSERT_TRUE(SetFileAttributesW(Wide(out).c_str(), FILE_ATTRIBUTE_READONLY));
     for (const auto& [line, arguments, code, named] : rows) {
         Ran ran = RunExport(install, arguments);
         EXPECT_EQ(code, ran.code) << "line " << line;
         EXPECT_NE(std::string::npos, ran.errors.find(named)) << "line " << line;
         EXPECT_EQ(ran.errors.size() - 2, ran.errors.find("\r\n")) << "line " << line;
     }
-    SetFileAttributesW(Wide(out).c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ("older", ReadBytes(out));
+    EXPECT_EQ(expected, ReadBytes(out));
     std::vector<std::string> left;
     Snapshot(Wide(install.Dir()), left);
     for (const std::string& entry : left)
