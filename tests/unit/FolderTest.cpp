@@ -485,7 +485,7 @@ TEST(FullDisk, DISABLED_NothingIsLost) {
     // One page, which a longer description makes grow past its end.
     std::string before = "[.ShellClassInfo]\r\nConfirmFileOp=0\r\nIconFile=big.ico\r\n"
                          "IconIndex=0\r\nInfoTip=\r\n[ViewState]\r\nMode=\r\n";
-    before.insert(before.find("\r\n[View"), 4090 - before.size(), 'a');
+    before += "Pad=" + std::string(4090 - 6 - before.size(), 'a') + "\r\n";
     ASSERT_TRUE(WriteBytes(ini, before) && WriteBytes(copy, "OLD") &&
                 WriteBytes(icon, std::string(20000, 'I')));
     SetFileAttributesA(copy, FILE_ATTRIBUTE_HIDDEN);
