@@ -7,6 +7,7 @@
 #include "folder/Refresh.h"
 #include "framework/App.h"
 #include "framework/Scoped.h"
+#include "res/resource.h"
 #include "support/Desktop.h"
 #include "ui/SelectDlg.h"
 
@@ -101,8 +102,10 @@ class Engine : public ::testing::Test {
     // IconChange with its boxes answered; what it showed, sent and told is kept.
     BOOL Apply(const char* icon, int index, int tipFlag, const char* description,
                const CString& folder) {
-        // The folder window hears of changes to the folder, as Explorer's does.
-        SHChangeNotifyEntry entry = {ILCreateFromPathA(folder), FALSE}; // none for no folder
+        // The folder window hears of changes to the folder, by the name
+        // Explorer knows, as Explorer's does.
+        SHChangeNotifyEntry entry = {ILCreateFromPathW(g_targetFolders.NameOf(folder)),
+                                     FALSE}; // none for no folder
         ULONG notices = entry.pidl ? SHChangeNotifyRegister(m_cabinet, SHCNRF_ShellLevel,
                                                             SHCNE_UPDATEITEM, WM_APP, 1, &entry)
                                    : 0;
@@ -322,6 +325,39 @@ TEST_F(Engine, ReadInfoTipCutsTo255BytesOnACharacterBoundary) {
         EXPECT_EQ(tip, std::string(CSelectDlg::ReadInfoTip(Folder()))) << "line " << line;
     }
     EXPECT_EQ("", std::string(CSelectDlg::ReadInfoTip("")));
+}
+
+// The change notice names a folder by its long name, as Explorer knows it,
+// even where the -A calls take its short form.
+TEST_F(Engine, TheChangeNoticeNamesTheFolderByItsLongName) {
+    const std::wstring name = std::wstring(WideText(m_dir.Path())) + L"\\森\u9DD7外";
+    ASSERT_TRUE(CreateDirectoryW(name.c_str(), nullptr));
+    g_targetFolders.Clear();
+    ASSERT_TRUE(g_targetFolders.Add(name.c_str()));
+    EXPECT_TRUE(Apply("C:\\i.ico", 0, 1, "x", g_targetFolders.Path(0)));
+    ExpectOneRefreshAndNoBox();
+    g_targetFolders.Clear();
+}
+
+// "標準" keeps the description unless TIP_DELETE is on.
+TEST(StandardRow, KeepsTheDescriptionUnlessTipDelete) {
+    CWinApp app("Vorelkin");
+    TempDir dir;
+    g_targetFolders.Clear();
+    ASSERT_TRUE(g_targetFolders.Add(WideText(dir.Path())));
+    g_strTargetFolder = dir.Path();
+    g_arrIconPath.SetSize(IconSlot::Count);
+    g_bIconCopy = false;
+    for (bool tipDelete : {false, true}) {
+        ASSERT_TRUE(WriteBytes(dir / "desktop.ini", "[.ShellClassInfo]\r\nInfoTip=tip\r\n"));
+        g_bTipDelete = tipDelete;
+        CSelectDlg chooser(nullptr);
+        // A box would be cancelled after the time limit, and the row fail.
+        EXPECT_EQ(IDOK, RunDriven(chooser, [] { PostClick(WaitForChooser(0), IDC_STANDARD); }));
+        EXPECT_EQ(tipDelete ? "InfoTip=" : "InfoTip=tip",
+                  IniLines(ReadBytes(dir / "desktop.ini"))[1]);
+    }
+    g_targetFolders.Clear();
 }
 
 // Explorer's Properties write IconResource, which the shell reads before
