@@ -2,6 +2,7 @@
 
 #include "FolderCollector.h"
 #include "IniFile.h"
+#include "ListCommand.h"
 #include "OsVersion.h"
 #include "Settings.h"
 #include "TextRules.h"
@@ -13,6 +14,7 @@ namespace {
 const char kFolderSection[] = "FolderPath";
 const char kIconSection[] = "IconPath";
 const char kPropertySection[] = "Property";
+const DWORD kUnreadableRetryMs = 2000;
 
 // The executable's path as the -A calls take it; empty, once the user has
 // been told, when its folder cannot be named so.
@@ -69,6 +71,21 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion) {
     const bool ownFolder = !g_strExeDir.IsEmpty();
     g_strIniPath = ownFolder ? g_strExeDir + "vrkcfg.ini" : CString();
     IniFileSession session(g_strIniPath);
+    // An antivirus scanner or a backup tool may hold the file for a moment.
+    for (DWORD start = GetTickCount();
+         session.Unreadable() && GetTickCount() - start < kUnreadableRetryMs;) {
+        Sleep(100);
+        session.Reread();
+    }
+    // Defaults for this run only: the user's own values stay in the file.
+    g_bSettingsWritable = !session.Unreadable();
+    if (!g_bSettingsWritable) {
+        WideText text(
+            L"設定ファイルを読めませんでした。ほかのプログラムが使用中の可能性があります。"
+            L"今回は既定の設定で動き、設定ファイルには何も書き込みません:\r\n");
+        text += WideText(g_strIniPath);
+        WideMessageBox(text);
+    }
 
     if (!GetStringINI(g_strIniPath, kFolderSection, "ICON_FOLDER", g_strIconFolder)) {
         g_strIconFolder = ownFolder ? g_strExeDir + "icons" : CString();
@@ -111,6 +128,8 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion) {
 }
 
 void SaveSettings(const OptionTexts& options) {
+    if (!g_bSettingsWritable)
+        return;
     IniFileSession session(g_strIniPath);
     SetStringINI(g_strIniPath, kFolderSection, "ICON_FOLDER", g_strIconFolder);
     for (int slot = 0; slot < IconSlot::Count; ++slot) {
@@ -125,6 +144,8 @@ void SaveSettings(const OptionTexts& options) {
 }
 
 BOOL CMainApp::InitInstance() {
+    if (RunListCommand(GetCommandLineW(), m_nExitCode))
+        return FALSE; // the overview, not the popup
     // Read in UTF-16: CP932 cannot spell every folder's name.
     TargetFolders arguments;
     AddFolderArguments(GetCommandLineW(), arguments);

@@ -3,8 +3,11 @@
 // what reaches them.
 #include "app/Settings.h"
 #include "app/WideText.h"
+#include "folder/FolderBatch.h"
 #include "folder/Refresh.h"
 #include "framework/App.h"
+#include "framework/Scoped.h"
+#include "res/resource.h"
 #include "support/Desktop.h"
 #include "ui/SelectDlg.h"
 
@@ -99,8 +102,10 @@ class Engine : public ::testing::Test {
     // IconChange with its boxes answered; what it showed, sent and told is kept.
     BOOL Apply(const char* icon, int index, int tipFlag, const char* description,
                const CString& folder) {
-        // The folder window hears of changes to the folder, as Explorer's does.
-        SHChangeNotifyEntry entry = {ILCreateFromPathA(folder), FALSE}; // none for no folder
+        // The folder window hears of changes to the folder, by the name
+        // Explorer knows, as Explorer's does.
+        SHChangeNotifyEntry entry = {ILCreateFromPathW(g_targetFolders.NameOf(folder)),
+                                     FALSE}; // none for no folder
         ULONG notices = entry.pidl ? SHChangeNotifyRegister(m_cabinet, SHCNRF_ShellLevel,
                                                             SHCNE_UPDATEITEM, WM_APP, 1, &entry)
                                    : 0;
@@ -322,6 +327,234 @@ TEST_F(Engine, ReadInfoTipCutsTo255BytesOnACharacterBoundary) {
     EXPECT_EQ("", std::string(CSelectDlg::ReadInfoTip("")));
 }
 
+// The change notice names a folder by its long name, as Explorer knows it,
+// even where the -A calls take its short form.
+TEST_F(Engine, TheChangeNoticeNamesTheFolderByItsLongName) {
+    const std::wstring name = std::wstring(WideText(m_dir.Path())) + L"\\森\u9DD7外";
+    ASSERT_TRUE(CreateDirectoryW(name.c_str(), nullptr));
+    g_targetFolders.Clear();
+    ASSERT_TRUE(g_targetFolders.Add(name.c_str()));
+    EXPECT_TRUE(Apply("C:\\i.ico", 0, 1, "x", g_targetFolders.Path(0)));
+    ExpectOneRefreshAndNoBox();
+    g_targetFolders.Clear();
+}
+
+// "標準" keeps the description unless TIP_DELETE is on.
+TEST(StandardRow, KeepsTheDescriptionUnlessTipDelete) {
+    CWinApp app("Vorelkin");
+    TempDir dir;
+    g_targetFolders.Clear();
+    ASSERT_TRUE(g_targetFolders.Add(WideText(dir.Path())));
+    g_strTargetFolder = dir.Path();
+    g_arrIconPath.SetSize(IconSlot::Count);
+    g_bIconCopy = false;
+    for (bool tipDelete : {false, true}) {
+        ASSERT_TRUE(WriteBytes(dir / "desktop.ini", "[.ShellClassInfo]\r\nInfoTip=tip\r\n"));
+        g_bTipDelete = tipDelete;
+        CSelectDlg chooser(nullptr);
+        // A box would be cancelled after the time limit, and the row fail.
+        EXPECT_EQ(IDOK, RunDriven(chooser, [] { PostClick(WaitForChooser(0), IDC_STANDARD); }));
+        EXPECT_EQ(tipDelete ? "InfoTip=" : "InfoTip=tip",
+                  IniLines(ReadBytes(dir / "desktop.ini"))[1]);
+    }
+    g_targetFolders.Clear();
+}
+
+// Explorer's Properties write IconResource, which the shell reads before
+// IconFile: every mark removes it, and every other line stays as it was.
+// Several folders with an untouched prompt keep their descriptions, even
+// with TIP_DELETE on.
+TEST_F(Engine, EveryMarkRemovesIconResourceAndKeepsEveryOtherLine) {
+    const std::string head =
+                          "[.ShellClassInfo]\r\n"
+                          "LocalizedResourceName=@%SystemRoot%\\system32\\shell32.dll,-21770\r\n",
+                      resource = "IconResource=C:\\Windows\\system32\\imageres.dll,-112\r\n",
+                      tail = "[ViewState]\r\nMode=\r\nVid=\r\nFolderType=Pictures\r\n"
+                             "[Other]\r\nIconResource=kept\r\n";
+    // The icon, the tip flag, TIP_DELETE, the keys after.
+    const std::tuple<int, const char*, int, bool, std::string> rows[] = {
+        {__LINE__, "C:\\i.ico", 1, false,
+         "InfoTip=new\r\nConfirmFileOp=0\r\nIconFile=C:\\i.ico\r\nIconIndex=2\r\n"},
+        {__LINE__, "", 0, false, "InfoTip=tip\r\nConfirmFileOp=0\r\nIconFile=\r\nIconIndex=2\r\n"},
+        {__LINE__, "C:\\i.ico", CSelectDlg::kKeepInfoTip, true,
+         "InfoTip=tip\r\nConfirmFileOp=0\r\nIconFile=C:\\i.ico\r\nIconIndex=2\r\n"},
+    };
+    for (const auto& [line, icon, tipFlag, tipDelete, keys] : rows) {
+        SCOPED_TRACE(line);
+        ASSERT_TRUE(WriteBytes(Ini(), head + resource + "InfoTip=tip\r\n" + resource + tail));
+        g_bTipDelete = tipDelete;
+        ASSERT_TRUE(Apply(icon, 2, tipFlag, "new", Folder()));
+        EXPECT_EQ(head + keys + tail, ReadBytes(Ini()));
+    }
+}
+
+// A description CP932 cannot spell turns desktop.ini into UTF-16 with its
+// mark, as Windows writes such a file, every other line converted; a UTF-16
+// file stays so. The shell's reader and the prompt's pre-fill read it whole.
+TEST_F(Engine, DescriptionsCp932CannotSpellAreStoredInUtf16) {
+    auto utf16 = [](std::u16string_view text) {
+        return "\xFF\xFE" + std::string((const char*)text.data(), text.size() * 2);
+    };
+    auto mark = [&](auto description) {
+        m_boxes = AnswerBoxesWhile(
+            [&] { EXPECT_TRUE(CSelectDlg::IconChange("C:\\i.ico", 1, Folder(), 1, description)); });
+    };
+    auto infoTip = [&] {
+        wchar_t text[64] = L"";
+        GetPrivateProfileStringW(L".ShellClassInfo", L"InfoTip", L"", text, 64, WideText(Ini()));
+        return std::wstring(text);
+    };
+    const wchar_t ogai[] = L"森\u9DD7外\U0001F600";
+    ASSERT_TRUE(
+        WriteBytes(Ini(), "; 表\r\n[.ShellClassInfo]\r\nInfoTip=old\r\n[他]\r\nキー=値\r\n"));
+    mark(WideText(ogai));
+    EXPECT_EQ(
+        utf16(u"; 表\r\n[.ShellClassInfo]\r\nInfoTip=森\u9DD7外\U0001F600\r\nConfirmFileOp=0\r\n"
+              u"IconFile=C:\\i.ico\r\nIconIndex=1\r\n[他]\r\nキー=値\r\n"),
+        ReadBytes(Ini()));
+    EXPECT_EQ(ogai, infoTip());
+    EXPECT_STREQ(ogai, CSelectDlg::ReadDescription(Folder()));
+    mark(CString("表"));
+    EXPECT_EQ(L"表", infoTip());
+    EXPECT_EQ("\xFF\xFE", ReadBytes(Ini()).substr(0, 2));
+    EXPECT_STREQ("表", CSelectDlg::ReadInfoTip(Folder()));
+    ASSERT_TRUE(WriteBytes(Ini(), u8"\uFEFF[.ShellClassInfo]\r\nInfoTip=森\u9DD7外\r\n"));
+    EXPECT_STREQ(L"森\u9DD7外", CSelectDlg::ReadDescription(Folder()));
+    EXPECT_EQ(Texts(), m_boxes);
+}
+
+// A file of the user's under the copy's name is never overwritten or hidden:
+// the copy takes a free numbered name, which later marks replace as ours. A
+// file named desktop.ini is refused with one box, the folder's own kept.
+TEST_F(Engine, IconCopyNeverTakesAUsersFile) {
+    g_bIconCopy = true;
+    const CString icon = m_dir / "f.ico", mine = Folder() + "\\f.ico",
+                  copy = Folder() + "\\f (2).ico";
+    ASSERT_TRUE(WriteBytes(icon, "ICON") && WriteBytes(mine, "MINE"));
+    for (const char* bytes : {"ICON", "NEW"}) {
+        ASSERT_TRUE(WriteBytes(icon, bytes));
+        ASSERT_TRUE(Apply(icon));
+        EXPECT_EQ("MINE", ReadBytes(mine));
+        EXPECT_EQ(0u, Attributes(mine) & kOurBits);
+        EXPECT_EQ(bytes, ReadBytes(copy));
+        EXPECT_EQ((DWORD)FILE_ATTRIBUTE_HIDDEN, Attributes(copy) & kOurBits);
+        EXPECT_NE(std::string::npos, ReadBytes(Ini()).find("IconFile=f (2).ico\r\n"));
+        EXPECT_FALSE(FileExists(Folder() + "\\f (3).ico"));
+    }
+    const std::string before = ReadBytes(Ini());
+    ASSERT_TRUE(WriteBytes(m_dir / "Desktop.INI", "[.ShellClassInfo]\r\nIconFile=x\r\n"));
+    for (const CString& chosen : {m_dir / "Desktop.INI", Ini()}) {
+        EXPECT_FALSE(Apply(chosen));
+        ASSERT_EQ(1u, m_boxes.size());
+        EXPECT_NE(std::string::npos, m_boxes[0].find(std::string(chosen)));
+        EXPECT_EQ(before, ReadBytes(Ini()));
+    }
+}
+
+// Two launches marking the same folder at once: each mark is read and
+// written whole under one lock, so IconFile and IconIndex always come from
+// one mark. Two copies of this program mark in a loop (the hidden test
+// below) while this one reads the file, sharing it as the shell does.
+TEST(TwoLaunches, IconFileAndIconIndexAlwaysBelongTogether) {
+    TempDir dir;
+    const CString ini = dir / "desktop.ini";
+    SetEnvironmentVariableA("VRK_LOOP_FOLDER", dir.Path());
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    const std::wstring command = L"\"" + std::wstring(exe) +
+                                 L"\" --gtest_also_run_disabled_tests "
+                                 L"--gtest_filter=TwoLaunches.DISABLED_MarkInALoop";
+    Process launches[2];
+    for (Process& launch : launches) {
+        SetEnvironmentVariableA("VRK_LOOP_ID", &launch == launches ? "1" : "2");
+        ASSERT_TRUE(launch.Start(command.c_str()));
+    }
+    int seen = 0;
+    for (DWORD start = GetTickCount();
+         GetTickCount() - start < 40000 && (launches[0].IsRunning() || launches[1].IsRunning());) {
+        ScopedFile file(CreateFileW(WideText(ini), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        char bytes[512] = "";
+        DWORD read = 0;
+        if (file.IsValid() && ReadFile(file, bytes, sizeof(bytes) - 1, &read, nullptr) && read) {
+            const char *iconFile = strstr(bytes, "IconFile=C:\\"),
+                       *iconIndex = strstr(bytes, "IconIndex=");
+            ASSERT_TRUE(iconFile && iconIndex) << bytes;
+            EXPECT_EQ(atoi(iconFile + 12), atoi(iconIndex + 10)) << bytes;
+            ++seen;
+        }
+        file.Reset();
+        Sleep(2);
+    }
+    for (Process& launch : launches)
+        EXPECT_EQ(0u, launch.WaitExit());
+    EXPECT_GT(seen, 10);
+}
+
+TEST(TwoLaunches, DISABLED_MarkInALoop) {
+    char folder[MAX_PATH] = "", id[8] = "";
+    ASSERT_TRUE(GetEnvironmentVariableA("VRK_LOOP_FOLDER", folder, MAX_PATH));
+    ASSERT_TRUE(GetEnvironmentVariableA("VRK_LOOP_ID", id, sizeof(id)));
+    CWinApp app("Vorelkin");
+    g_bIconCopy = g_bTipDelete = false;
+    FolderBatch batch; // no boxes, and no refresh of the other launch's windows
+    for (int i = 0; i < 100; ++i) {
+        const int index = atoi(id) * 1000 + i;
+        EXPECT_TRUE(CSelectDlg::IconChange("C:\\" + CString::FromInt(index) + ".ico", index, folder,
+                                           1, "x"));
+    }
+}
+
+// Run on a small drive that it fills (tests/scripts/full_disk.sh): a mark
+// that cannot be written leaves desktop.ini byte for byte and no temporary
+// file, and reports each key; an icon copy that cannot be written leaves the
+// earlier copy that desktop.ini names.
+TEST(FullDisk, DISABLED_NothingIsLost) {
+    char drive[MAX_PATH] = "";
+    ASSERT_TRUE(GetEnvironmentVariableA("VRK_FULL_DRIVE", drive, MAX_PATH));
+    CWinApp app("Vorelkin");
+    const CString folder = CString(drive) + "\\f", ini = folder + "\\desktop.ini",
+                  copy = folder + "\\big.ico", icon = CString(drive) + "\\big.ico",
+                  filler = CString(drive) + "\\filler";
+    ASSERT_TRUE(CreateDirectoryA(folder, nullptr));
+    // One page, which a longer description makes grow past its end.
+    std::string before = "[.ShellClassInfo]\r\nConfirmFileOp=0\r\nIconFile=big.ico\r\n"
+                         "IconIndex=0\r\nInfoTip=\r\n[ViewState]\r\nMode=\r\n";
+    before += "Pad=" + std::string(4090 - 6 - before.size(), 'a') + "\r\n";
+    ASSERT_TRUE(WriteBytes(ini, before) && WriteBytes(copy, "OLD") &&
+                WriteBytes(icon, std::string(20000, 'I')));
+    SetFileAttributesA(copy, FILE_ATTRIBUTE_HIDDEN);
+    {
+        ScopedFile fill(CreateFileA(filler, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        const std::string page(4096, 'F');
+        DWORD written = 0;
+        while (WriteFile(fill, page.data(), 4096, &written, nullptr) && written == 4096)
+            ;
+    }
+    auto expectNothingLost = [&] {
+        EXPECT_EQ(before, ReadBytes(ini));
+        EXPECT_EQ("OLD", ReadBytes(copy));
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(folder + "\\*.vrktmp", &found);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
+        FindClose(search);
+    };
+    g_bIconCopy = g_bTipDelete = false;
+    Texts boxes = AnswerBoxesWhile(
+        [&] { EXPECT_FALSE(CSelectDlg::IconChange("C:\\i.ico", 1, folder, 1, "longer")); });
+    ASSERT_LE(4u, boxes.size());
+    EXPECT_EQ("Vorelkin|!|ConfirmFileOpのｴﾗｰですSetStringINI", boxes[0]);
+    EXPECT_EQ("Vorelkin|!|InfoTipのｴﾗｰですSetStringINI", boxes[3]);
+    expectNothingLost();
+    g_bIconCopy = true;
+    boxes = AnswerBoxesWhile(
+        [&] { EXPECT_FALSE(CSelectDlg::IconChange(icon, 0, folder, 1, "longer")); });
+    EXPECT_EQ(Texts{"Vorelkin|!|ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです"}, boxes);
+    expectNothingLost();
+    DeleteFileA(filler);
+}
+
 // Folder windows of every kind, the desktop, and look-alikes.
 struct Scene {
     Shell shell;
@@ -381,5 +614,15 @@ TEST(Refresh, AWindowClosedAfterTheSnapshotCostsNothing) {
     EXPECT_LT(GetTickCount() - start, 3000u); // the pass's limit: not waited for
     PostRefreshKeys();
     EXPECT_EQ("below=C above=C aboveList=K", shell.Take());
+}
+// A folder window opened between the passes gets its key too: the key pass
+// takes a fresh snapshot when the top-level windows have changed.
+TEST(Refresh, AWindowOpenedAfterTheCommandPassGetsTheKey) {
+    Shell shell;
+    shell.Add("firstList", "SysListView32", shell.Add("first", "CabinetWClass", nullptr, "first"));
+    SendRefreshCommands();
+    shell.Add("lateList", "SysListView32", shell.Add("late", "CabinetWClass", nullptr, "late"));
+    PostRefreshKeys();
+    EXPECT_EQ("first=C firstList=K lateList=K", shell.Take());
 }
 } // namespace

@@ -4,7 +4,8 @@
 #include "app/IniFile.h"
 #include "app/MainApp.h"
 #include "app/Settings.h"
-#include "support/Files.h"
+#include "framework/App.h"
+#include "support/Desktop.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,41 @@ TEST(Settings, FirstRunWritesEveryDefaultInOrderAndCreatesTheIconsFolder) {
         EXPECT_EQ(std::string(dir.Path()) + "\\", std::string(g_strExeDir));
         SaveSettings(options); // an untouched model writes the same file back
         EXPECT_EQ(expected, ReadBytes(dir / "vrkcfg.ini")) << os;
+    }
+}
+
+// A settings file held open without sharing (a scanner, a backup) is waited
+// for a moment; still held, the run goes on with the defaults, says so once
+// and writes nothing, so the user's values survive it.
+TEST(Settings, AFileThatCannotBeReadKeepsTheUsersValues) {
+    CWinApp app("Vorelkin");
+    TempDir dir;
+    const CString ini = dir / "vrkcfg.ini";
+    const std::string mine = "[IconPath]\r\nICON_INDEX_1=7\r\n";
+    for (DWORD heldMs : {500, 4000}) {
+        SCOPED_TRACE(heldMs);
+        ASSERT_TRUE(WriteBytes(ini, mine));
+        HANDLE held =
+            CreateFileW(WideText(ini), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::thread release([&] {
+            Sleep(heldMs);
+            CloseHandle(held);
+        });
+        OptionTexts options;
+        std::vector<std::string> boxes =
+            AnswerBoxesWhile([&] { options = LoadSettings(dir / "Vorelkin.exe", 0); });
+        release.join();
+        const bool readable = heldMs < 2000;
+        EXPECT_EQ(readable, g_bSettingsWritable);
+        EXPECT_EQ(readable ? 7 : 0, g_nIconIndex[1]);
+        ASSERT_EQ(readable ? 0u : 1u, boxes.size());
+        if (!readable) {
+            EXPECT_NE(std::string::npos, boxes[0].find(std::string(ini)));
+        }
+        SaveSettings(options); // the file can be read by now
+        const std::string after = ReadBytes(ini);
+        EXPECT_EQ(!readable, mine == after); // defaults added to the user's keys
+        EXPECT_NE(std::string::npos, after.find("ICON_INDEX_1=7\r\n"));
     }
 }
 
