@@ -82,7 +82,7 @@ TEST(Chooser, RowsAfterEveryPaint) {
 TEST(Chooser, SeveralFoldersKeepTheirOwnDescriptionsUnlessThePromptIsChanged) {
     CWinApp app("Vorelkin");
     TempDir dir;
-    g_bTipDelete = false;
+    g_bTipDelete = true; // "標準" would empty them; a kept one is kept even so
     g_arrIconPath.SetSize(IconSlot::Count);
     using Three = std::array<const char*, 3>;
     // The descriptions before, the prompt's text and hint, the text the
