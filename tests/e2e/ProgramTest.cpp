@@ -110,7 +110,8 @@ struct ScopedDpi {
 
 // At 150 % an icon is its file's own 24-pixel image and a row's text stays
 // put under the bar; pointer and keys move one bar; a click on another
-// program's window ends the popup, after a cancelled prompt changed nothing.
+// program's window ends the popup, after a cancelled prompt changed nothing
+// and another launch's popup did not.
 TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
     ScopedDpi dpi(144);
     Install install(true);
@@ -154,10 +155,19 @@ TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
     EXPECT_EQ("前の説明", TextOf(GetDlgItem(prompt, IDC_COMMENT)));
     PostClick(prompt, IDCANCEL);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
+    // Another launch's window, such as its box refusing a folder, is no click elsewhere.
+    Process second;
+    ASSERT_TRUE(install.Launch(second, "")); // without a folder it joins no other
+    HWND later = WaitForChooser(second.Id());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == later; }));
+    EXPECT_EQ((DWORD)STILL_ACTIVE, process.WaitExit(500));
     ClickAt(12, 12);
     MSG message; // the click activates the window when this thread takes it
-    EXPECT_TRUE(WaitFor(
-        [&] { return !PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && !process.IsRunning(); }));
+    EXPECT_TRUE(WaitFor([&] {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        return !process.IsRunning() && !second.IsRunning();
+    }));
     DestroyWindow(other);
     EXPECT_EQ(0u, process.WaitExit());
     EXPECT_EQ("[.ShellClassInfo]\r\nInfoTip=前の説明\r\n", ReadBytes(folderIni));
@@ -244,15 +254,6 @@ TEST(Program, AFailedApplyShowsEveryReportThenTheSummary) {
     EXPECT_FALSE(FileExists(install.Target()));
 }
 
-// The path as the test reads it: its short form spells any name in CP932.
-CString ShortPath(const std::wstring& path) {
-    wchar_t shortPath[MAX_PATH * 2] = L"";
-    GetShortPathNameW(path.c_str(), shortPath, MAX_PATH * 2);
-    char bytes[MAX_PATH * 4] = "";
-    WideCharToMultiByte(CP_ACP, 0, shortPath, -1, bytes, sizeof(bytes), nullptr, nullptr);
-    return bytes;
-}
-
 // The settings sheet behind "設定...", which the popup keeps disabled (the
 // test enables the item from outside), then "その他...": cancelling the Open
 // dialog or the prompt returns to the popup; a chosen file marks the folder
@@ -303,11 +304,8 @@ TEST(Program, TheSheetChangesSlotOneAndOtherTakesAnyIconFileForThisFolderOnly) {
         return row5 != ScreenImage(ScreenRect(page, IDC_ROW_ICON1));
     }));
     ClickControl(page, IDC_CHANGE_ICON);
-    // In a folder CP932 cannot spell, the slot keeps the file's short form.
-    const std::wstring slotOne = std::wstring(WideText(install.Dir())) + L"\\鷗\\fld05.ico";
-    CreateDirectoryW(slotOne.substr(0, slotOne.rfind(L'\\')).c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(WideText(install.Dir() + "\\icons\\fld05.ico"), slotOne.c_str(), FALSE));
-    ASSERT_TRUE(ChooseFile(process.Id(), slotOne.c_str()));
+    const CString slotOne = install.Dir() + "\\icons\\fld05.ico";
+    ASSERT_TRUE(ChooseFile(process.Id(), slotOne));
     EXPECT_TRUE(WaitFor([&] { return ScreenImage(ScreenRect(page, IDC_ROW_ICON1)) == row5; }));
     SendMessageA(field, WM_SETTEXT, 0, (LPARAM)tooLong); // Cancel reads nothing back
     ClickControl(sheet, IDCANCEL);
@@ -343,7 +341,16 @@ TEST(Program, TheSheetChangesSlotOneAndOtherTakesAnyIconFileForThisFolderOnly) {
                      "IconFile=" + std::string(chosen), "IconIndex=0"}),
               IniLines(ReadBytes(install.Target() + "\\desktop.ini")));
     EXPECT_EQ(std::string::npos, ReadBytes(install.Ini()).find("表示.ico"));
-    EXPECT_EQ(std::string(ShortPath(slotOne)), Setting(install.Ini(), "IconPath", "PATH_1"));
+    EXPECT_EQ(std::string(slotOne), Setting(install.Ini(), "IconPath", "PATH_1"));
+}
+
+// The path as the test reads it: its short form spells any name in CP932.
+CString ShortPath(const std::wstring& path) {
+    wchar_t shortPath[MAX_PATH * 2] = L"";
+    GetShortPathNameW(path.c_str(), shortPath, MAX_PATH * 2);
+    char bytes[MAX_PATH * 4] = "";
+    WideCharToMultiByte(CP_ACP, 0, shortPath, -1, bytes, sizeof(bytes), nullptr, nullptr);
+    return bytes;
 }
 
 // The program in a folder named with 鷗. Three launches started together, on
@@ -454,37 +461,8 @@ TEST(Program, KeysChooseAsInAContextMenuAndCornersKeepThePopupWhole) {
                   Setting(folderIni, ".ShellClassInfo", "IconFile"));
     }
 }
-// Another launch's window, such as its box refusing a folder, takes the
-// foreground and leaves the popup open; a click on another program's window
-// then ends both.
-TEST(Program, AnotherLaunchsWindowLeavesThePopupOpenAClickElsewhereEndsIt) {
-    HWND other = CreateWindowA("Static", "", WS_POPUP | SS_NOTIFY, 0, 0, 24, 24, nullptr, nullptr,
-                               nullptr, nullptr);
-    ShowWindow(other, SW_SHOWNOACTIVATE); // activated late, it would end the popup
-    MovePointer(400, 300);
-    Install install;
-    Process first, second;
-    ASSERT_TRUE(install.Open(first));
-    ASSERT_TRUE(install.Launch(second, "")); // without a folder it joins no other
-    HWND later = WaitForChooser(second.Id());
-    ASSERT_TRUE(later);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == later; }));
-    EXPECT_EQ((DWORD)STILL_ACTIVE, first.WaitExit(500));
-    ClickAt(12, 12);
-    MSG message; // the click activates the window when this thread takes it
-    EXPECT_TRUE(WaitFor([&] {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        return !first.IsRunning() && !second.IsRunning();
-    }));
-    EXPECT_EQ(0u, first.WaitExit());
-    EXPECT_EQ(0u, second.WaitExit());
-    DestroyWindow(other);
-}
-
-// A description CP932 cannot spell, from a desktop.ini in UTF-16 and back to
-// it, with an icon chosen by "その他..." in a folder CP932 cannot spell: the
-// file's short form is used.
+// "その他..." on a file CP932 cannot spell takes its short form; a
+// description with 鷗, from a UTF-16 desktop.ini, gets an emoji and goes back.
 TEST(Program, OtherInAFolderNamedWithOgaiAndADescriptionWithAnEmojiStayWhole) {
     const wchar_t before[] = L"森鷗外",
                   after[] = L"森鷗外\U0001F600"; // not in the macros' CP932 text
@@ -495,12 +473,9 @@ TEST(Program, OtherInAFolderNamedWithOgaiAndADescriptionWithAnEmojiStayWhole) {
     const std::wstring icon = std::wstring(WideText(install.Dir())) + L"\\鷗.ico";
     ASSERT_TRUE(CopyFileW(WideText(install.Dir() + "\\icons\\fld03.ico"), icon.c_str(), FALSE));
     Process process;
-    HWND chooser = install.Open(process);
-    ASSERT_TRUE(chooser);
-    ClickControl(chooser, IDC_OTHER);
+    ClickControl(install.Open(process), IDC_OTHER);
     ASSERT_TRUE(ChooseFile(process.Id(), icon.c_str()));
     HWND prompt = WaitForPrompt(process.Id());
-    ASSERT_TRUE(prompt);
     HWND edit = GetDlgItem(prompt, IDC_COMMENT);
     wchar_t shown[64] = L"";
     SendMessageW(edit, WM_GETTEXT, 64, (LPARAM)shown);

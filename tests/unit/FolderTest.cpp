@@ -625,4 +625,17 @@ TEST(Refresh, AWindowOpenedAfterTheCommandPassGetsTheKey) {
     PostRefreshKeys();
     EXPECT_EQ("first=C firstList=K lateList=K", shell.Take());
 }
+
+// Several folders are marked first, then refreshed by one command pass.
+TEST_F(Engine, SeveralFoldersHaveOneCommandPass) {
+    for (const char* name : {"a", "b", "c"}) {
+        CreateDirectoryA(m_dir / name, nullptr);
+        g_targetFolders.Add(WideText(m_dir / name));
+    }
+    m_boxes =
+        AnswerBoxesWhile([] { CSelectDlg::ChangeEveryFolder("x.ico", 0, 1, WideText(L"d")); });
+    g_targetFolders.Clear();
+    EXPECT_EQ(Texts(), m_boxes);
+    EXPECT_EQ("cabinet=C", m_shell.Take());
+}
 } // namespace
