@@ -71,8 +71,6 @@ CCommentDlg::CCommentDlg(CWnd* pParent) : CDialog(IDD_COMMENT, pParent) {
 CCommentDlg::~CCommentDlg() = default;
 
 BOOL CCommentDlg::OnInitDialog() {
-    if (m_bEachKeepsOwn)
-        m_strComment = WideText();
     CDialog::OnInitDialog();
     if (m_nFolders > 1)
         SetWindowText(GetWindowText() + " (" + CString::FromInt(m_nFolders) + " 個のフォルダ)");

@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "support/Desktop.h"
 #include "ui/PopupPlacement.h"
+#include "ui/CommentDlg.h"
 #include "ui/PropPage1.h"
 #include "ui/SelectDlg.h"
 
@@ -158,6 +159,16 @@ TEST(Chooser, APopupNeverToldOfTheActivationEndsOnAClickElsewhere) {
         ClickControl(WaitForChooser(other.Id()), IDC_ICON_STANDARD); // a place that does nothing
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(popup); }, 3000));
     });
+}
+
+// A character CP932 cannot spell counts as its UTF-16 bytes.
+TEST(Prompt, DescriptionBytes) {
+    const std::tuple<int, const wchar_t*, int> rows[] = {{__LINE__, L"a", 1},
+                                                         {__LINE__, L"森外", 4},
+                                                         {__LINE__, L"森鷗外", 6},
+                                                         {__LINE__, L"\U0001F600a", 5}};
+    for (const auto& [line, text, bytes] : rows)
+        EXPECT_EQ(bytes, DescriptionBytes(text)) << line;
 }
 
 // The template's place stays while it is inside with the pointer on it; else
