@@ -4,12 +4,14 @@
 #include "app/IniFile.h"
 #include "app/MainApp.h"
 #include "app/Settings.h"
+#include "support/Desktop.h"
 #include "support/Files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -78,28 +80,92 @@ TEST(Settings, ValuesAreReadNormalisedAndWrittenBackWithForeignLines) {
     }
 }
 
-// A hand-over is taken whole or not at all: its mark, an even size, names
-// ending in NULs and an empty name, each an existing folder.
-TEST(FolderCollector, TakesOnlySoundHandOvers) {
+// This process as the collector, and as a launch that sends forged
+// messages: each is taken whole or refused whole; a share, a device, a
+// relative name or a dotted one is refused from its text alone, even where
+// the file system would find the folder; nothing is taken while a choice is
+// in hand.
+TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
     TempDir dir;
     WriteBytes(dir / "file", "");
-    const std::wstring folder(WideText(dir.Path())), end(2, L'\0');
-    const std::tuple<int, ULONG_PTR, std::wstring, int, bool> rows[] = {
-        {__LINE__, 0x564B4631, folder + end, 0, true},
-        {__LINE__, 0x564B4631, end, 0, true},
-        {__LINE__, 0x564B4631, folder + L'\0' + folder + L"\\none" + end, 0, false},
-        {__LINE__, 0x564B4631, folder + L"\\file" + end, 0, false},
-        {__LINE__, 0x564B4631, folder + L'\0', 0, false},
-        {__LINE__, 0x564B4631, folder + end, 1, false}, // a byte short
-        {__LINE__, 0x12345678, folder + end, 0, false},
-        {__LINE__, 0x564B4631, std::wstring(40000, L'a') + end, 0, false},
+    CreateDirectoryA(dir / "b", nullptr);
+    const std::wstring folder(WideText(dir.Path())), b = folder + L"\\b", end(2, L'\0');
+    auto message = [](const std::wstring& names, const char* mark = "VKF2") {
+        return mark + std::string((const char*)names.data(), names.size() * 2);
     };
-    for (const auto& [line, mark, names, shortBy, taken] : rows) {
-        COPYDATASTRUCT message = {mark, DWORD(names.size() * 2 - shortBy), (void*)names.data()};
-        TargetFolders folders;
-        EXPECT_EQ(taken, TakeHandOver(message, folders)) << "line " << line;
-        EXPECT_EQ(taken && names.size() > 2 ? 1 : 0, folders.Count()) << "line " << line;
+    std::wstring many;
+    for (int i = 0; i < 101; ++i)
+        many += b + L'\0';
+    // The message, whether a choice is in hand, the answer, the folders taken.
+    const std::tuple<int, std::string, bool, HandOverAnswer, int> rows[] = {
+        {__LINE__, message(folder + L"\\none" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(folder + L"\\file" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + end, "VKF1"), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + end).substr(1), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + L'\0'), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(L"b" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + L'\0' + L"b" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(L"\\\\localhost\\C$" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(L"\\\\?\\" + b + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(L"\\\\.\\" + b + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + L"\\..\\b" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + L"\\NUL.txt" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(many + L'\0'), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(std::wstring(40000, L'a') + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + end), true, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + end), false, HandOverAnswer::kTaken, 1},
+    };
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(folder.c_str()); // where "b" is a folder
+    TargetFolders first, mine;
+    first.Add(folder.c_str());
+    FolderCollector collector;
+    ASSERT_FALSE(collector.HandOverOrCollect(first, mine)); // no collector yet: this one
+    ASSERT_TRUE(g_bCollectingFolders);
+    const WideText pipe = CollectorPipeName(OwnExecutablePath());
+    for (const auto& [line, bytes, inHand, answer, taken] : rows) {
+        std::optional<ChoiceInHand> choice;
+        if (inHand)
+            choice.emplace();
+        std::atomic<bool> done(false);
+        HandOverAnswer heard = HandOverAnswer::kNoCollector;
+        std::thread launch([&] {
+            heard = SendHandOver(pipe, bytes.data(), DWORD(bytes.size()));
+            done = true;
+        });
+        // The collector takes folders on this thread, as on the popup's.
+        WaitFor([&] {
+            MSG m;
+            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&m);
+            return done.load();
+        });
+        launch.join();
+        EXPECT_EQ(answer, heard) << "line " << line;
+        EXPECT_EQ(taken, mine.Count()) << "line " << line;
     }
+    SetCurrentDirectoryW(previous);
+}
+
+// Every argument is kept, however many (Send To has no limit), and a
+// relative one is made full in the launch that was given it.
+TEST(FolderCollector, ArgumentsAreMadeFullAndNoneIsLeftOut) {
+    TempDir dir;
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryA(dir.Path());
+    std::wstring commandLine = L"v.exe sub ..\\up";
+    for (int i = 0; i < 101; ++i)
+        commandLine += L" C:\\f" + std::to_wstring(i);
+    TargetFolders folders;
+    EXPECT_EQ(103, AddFolderArguments(commandLine.c_str(), folders));
+    SetCurrentDirectoryW(previous);
+    ASSERT_EQ(103, folders.Count());
+    const std::string path(dir.Path());
+    EXPECT_EQ(path + "\\sub", std::string(folders.Path(0)));
+    EXPECT_EQ(path.substr(0, path.rfind('\\')) + "\\up", std::string(folders.Path(1)));
+    EXPECT_EQ("C:\\f100", std::string(folders.Path(102)));
 }
 
 // Launches started together take turns: a session waits for the file's lock.
