@@ -250,7 +250,8 @@ WideText CollectorPipeName(const wchar_t* exePath) {
     }
     DWORD session = 0, hash = 2166136261u; // FNV-1a of the path in capitals
     ProcessIdToSessionId(GetCurrentProcessId(), &session);
-    for (const wchar_t* at = exePath; *at; ++at) {
+    const WideText path = LongPathOf(exePath);
+    for (const wchar_t* at = path; *at; ++at) {
         wchar_t upper = *at;
         CharUpperBuffW(&upper, 1);
         hash = (hash ^ upper) * 16777619u;
