@@ -14,7 +14,7 @@
 // sent and heard nothing ends with a box, as the collector may have them.
 #pragma once
 
-#include "TargetFolders.h"
+#include "HandOver.h"
 
 #include "../framework/Scoped.h"
 
@@ -70,15 +70,3 @@ class FolderCollector {
     State m_state = State::kIdle;
     WPARAM m_offerId = 0;
 };
-
-// The pipe a collector of this executable serves for this user in this
-// session: the user's SID, the session and the executable's path are in it.
-WideText CollectorPipeName(const wchar_t* exePath);
-// This process's executable as its long path.
-WideText OwnExecutablePath();
-
-// What a launch hears from the collector behind the pipe.
-enum class HandOverAnswer { kNoCollector, kTaken, kRefused, kUnanswered };
-// One hand-over message as it is sent: a mark, then the names, each ending
-// in a NUL, and an empty name at the end.
-HandOverAnswer SendHandOver(const wchar_t* pipeName, const void* message, DWORD size);

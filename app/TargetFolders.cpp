@@ -7,7 +7,7 @@
 
 bool TargetFolders::Has(const wchar_t* name) const {
     for (int i = 0; i < m_count; ++i) {
-        if (lstrcmpiW(m_folders[i].name, name) == 0)
+        if (CompareStringOrdinal(m_folders[i].name, -1, name, -1, TRUE) == CSTR_EQUAL)
             return true;
     }
     return false;
