@@ -148,6 +148,35 @@ TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
     SetCurrentDirectoryW(previous);
 }
 
+// A collector that read the folders and never answered may still mark
+// them: the launch must not open its own popup for them, and says why.
+TEST(FolderCollector, ALaunchThatHeardNoAnswerEndsWithABox) {
+    TempDir dir;
+    TargetFolders folders, mine;
+    folders.Add(WideText(dir.Path()));
+    const WideText name = CollectorPipeName(OwnExecutablePath());
+    ScopedFile pipe(CreateNamedPipeW(name, PIPE_ACCESS_DUPLEX,
+                                     PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 65536, 65536, 0,
+                                     nullptr));
+    ASSERT_TRUE(pipe.IsValid());
+    DWORD read = 0;
+    std::thread silent([&] {
+        static char message[65536];
+        ConnectNamedPipe(pipe, nullptr);
+        ReadFile(pipe, message, sizeof(message), &read, nullptr);
+        DisconnectNamedPipe(pipe);
+    });
+    FolderCollector collector;
+    std::vector<std::string> boxes =
+        AnswerBoxesWhile([&] { EXPECT_TRUE(collector.HandOverOrCollect(folders, mine)); });
+    ScopedFile unblock(CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    silent.join();
+    EXPECT_LT(0u, read);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::string::npos, boxes[0].find("返事がありませんでした"));
+    EXPECT_FALSE(g_bCollectingFolders);
+}
+
 // Every argument is kept, however many (Send To has no limit), and a
 // relative one is made full in the launch that was given it.
 TEST(FolderCollector, ArgumentsAreMadeFullAndNoneIsLeftOut) {
