@@ -85,12 +85,14 @@ bool FolderCollector::StartServing(const wchar_t* pipeName, TargetFolders& mine)
     m_window = CreateWindowW(kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                              windowClass.hInstance, nullptr);
     m_stop.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!m_window || !m_stop.IsValid())
-        return true;
-    SetWindowLongPtrW(m_window, GWLP_USERDATA, (LONG_PTR)this);
-    m_mine = &mine;
-    m_thread.Reset(CreateThread(nullptr, 0, ServeThread, this, 0, nullptr));
+    if (m_window && m_stop.IsValid()) {
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, (LONG_PTR)this);
+        m_mine = &mine;
+        m_thread.Reset(CreateThread(nullptr, 0, ServeThread, this, 0, nullptr));
+    }
     g_bCollectingFolders = m_thread.IsValid();
+    if (!g_bCollectingFolders)
+        m_pipe.Reset(); // a pipe no one serves would keep launches waiting
     return true;
 }
 

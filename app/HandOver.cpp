@@ -17,25 +17,33 @@ const DWORD kAnswerMs = 30000;
 // Names on a drive that does not answer: refused rather than waited for.
 const DWORD kCheckMs = 5000;
 
-// A process's user, read into a buffer aligned for TOKEN_USER.
+// A process's user and session, from its token, read into a buffer aligned
+// for TOKEN_USER. The token, not the process, so that an elevated launch
+// can be read too.
 class ProcessUser {
   public:
     explicit ProcessUser(HANDLE process) {
         HANDLE token = nullptr;
-        if (!OpenProcessToken(process, TOKEN_QUERY, &token))
+        if (!process || !OpenProcessToken(process, TOKEN_QUERY, &token))
             return;
         ScopedKernelHandle owned(token);
         DWORD size = 0;
         m_read = GetTokenInformation(token, TokenUser, &m_buffer, sizeof(m_buffer), &size) &&
-                 IsValidSid(m_buffer.user.User.Sid);
+                 IsValidSid(m_buffer.user.User.Sid) &&
+                 GetTokenInformation(token, TokenSessionId, &m_session, sizeof(m_session), &size);
     }
     PSID Sid() const { return m_read ? m_buffer.user.User.Sid : nullptr; }
+    DWORD Session() const { return m_session; }
+    bool Same(const ProcessUser& other) const {
+        return Sid() && other.Sid() && EqualSid(Sid(), other.Sid()) && m_session == other.m_session;
+    }
 
   private:
     union {
         TOKEN_USER user;
         BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     } m_buffer;
+    DWORD m_session = 0;
     bool m_read = false;
 };
 
@@ -120,12 +128,8 @@ bool IsPlainLocalPath(const wchar_t* name) {
 } // namespace
 
 WideText ExecutableOfOurs(DWORD pid) {
-    DWORD session = 0, ourSession = 0;
     ScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    ProcessUser theirs(process), ours(GetCurrentProcess());
-    if (!process.IsValid() || !theirs.Sid() || !ours.Sid() || !EqualSid(theirs.Sid(), ours.Sid()) ||
-        !ProcessIdToSessionId(pid, &session) ||
-        !ProcessIdToSessionId(GetCurrentProcessId(), &ourSession) || session != ourSession)
+    if (!ProcessUser(process).Same(ProcessUser(GetCurrentProcess())))
         return WideText();
     const DWORD room = 32768;
     wchar_t* path = (wchar_t*)malloc(sizeof(wchar_t) * room);
@@ -215,14 +219,13 @@ WideText OwnExecutablePath() {
 
 WideText CollectorPipeName(const wchar_t* exePath) {
     WideText name(L"\\\\.\\pipe\\Vorelkin.");
-    ProcessUser user(GetCurrentProcess());
+    const ProcessUser user(GetCurrentProcess());
     wchar_t* sid = nullptr;
     if (user.Sid() && ConvertSidToStringSidW(user.Sid(), &sid)) {
         name += sid;
         LocalFree(sid);
     }
-    DWORD session = 0, hash = 2166136261u; // FNV-1a of the path in capitals
-    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    DWORD hash = 2166136261u; // FNV-1a of the path in capitals
     const WideText path = LongPathOf(exePath);
     for (const wchar_t* at = path; *at; ++at) {
         wchar_t upper = *at;
@@ -230,7 +233,7 @@ WideText CollectorPipeName(const wchar_t* exePath) {
         hash = (hash ^ upper) * 16777619u;
     }
     wchar_t tail[32];
-    wsprintfW(tail, L".%lu.%08lx", session, hash);
+    wsprintfW(tail, L".%lu.%08lx", user.Session(), hash);
     name += tail;
     return name;
 }
