@@ -259,9 +259,10 @@ HandOverAnswer SendHandOver(const wchar_t* pipeName, const void* message, DWORD 
     // Only a collector of this executable, of this user, in this session.
     ULONG server = 0;
     DWORD mode = PIPE_READMODE_MESSAGE;
-    WideText ours = OwnExecutablePath();
-    if (!GetNamedPipeServerProcessId(pipe, &server) ||
-        lstrcmpiW(ExecutableOfOurs(server), ours) != 0 || !size ||
+    const WideText theirs =
+        GetNamedPipeServerProcessId(pipe, &server) ? ExecutableOfOurs(server) : WideText();
+    if (!*(const wchar_t*)theirs ||
+        CompareStringOrdinal(theirs, -1, OwnExecutablePath(), -1, TRUE) != CSTR_EQUAL || !size ||
         !SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr))
         return HandOverAnswer::kRefused;
     ScopedKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
