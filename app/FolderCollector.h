@@ -61,7 +61,8 @@ class FolderCollector {
     bool Offer(const TargetFolders& incoming);
     void TakeOffered(WPARAM id);
 
-    ScopedKernelHandle m_pipe, m_stop, m_thread;
+    ScopedFile m_pipe; // INVALID_HANDLE_VALUE when CreateNamedPipe failed
+    ScopedKernelHandle m_stop, m_thread;
     HWND m_window = nullptr;
     TargetFolders* m_mine = nullptr;
     // The one offer in flight, between the pipe's thread and the UI thread.
