@@ -7,6 +7,7 @@
 #include "support/Desktop.h"
 #include "support/Files.h"
 
+#include <aclapi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -146,6 +147,35 @@ TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
         EXPECT_EQ(taken, mine.Count()) << "line " << line;
     }
     SetCurrentDirectoryW(previous);
+}
+
+// The collector's pipe admits this user alone, and no one can make a
+// second instance of it.
+TEST(FolderCollector, ThePipeAdmitsThisUserAloneAndOnce) {
+    const WideText name(L"\\\\.\\pipe\\Vorelkin.test.admits");
+    ScopedFile pipe(CreateCollectorPipe(name));
+    ASSERT_TRUE(pipe.IsValid());
+    EXPECT_EQ(INVALID_HANDLE_VALUE, ScopedFile(CreateCollectorPipe(name)).Get());
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, GetSecurityInfo(pipe, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION,
+                                             nullptr, nullptr, &acl, nullptr, &descriptor));
+    ScopedLocalMemory owned(descriptor);
+    ASSERT_TRUE(acl);
+    ASSERT_EQ(1, acl->AceCount);
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    ASSERT_TRUE(GetAce(acl, 0, (void**)&ace));
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    ScopedKernelHandle ownedToken(token);
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } me;
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, &me, sizeof(me), &size));
+    EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
+    EXPECT_TRUE(EqualSid(&ace->SidStart, me.user.User.Sid));
 }
 
 // A collector that read the folders and never answered may still mark
