@@ -148,12 +148,13 @@ BOOL CMainApp::InitInstance() {
         return FALSE; // the overview, not the popup
     // Read in UTF-16: CP932 cannot spell every folder's name.
     TargetFolders arguments;
-    AddFolderArguments(GetCommandLineW(), arguments);
+    if (AddFolderArguments(GetCommandLineW(), arguments) && !arguments.Count())
+        return FALSE; // its refusal box said why: no popup without a folder
     FolderCollector collector;
     if (arguments.Count() && collector.HandOverOrCollect(arguments, g_targetFolders))
-        return FALSE; // another launch marks them
+        return FALSE; // another launch marks them, or the user was told it may
     for (int i = 0; i < arguments.Count(); ++i)
-        g_targetFolders.Add(arguments.NameOf(arguments.Path(i)));
+        g_targetFolders.AddSpelled(arguments.Name(i), arguments.Path(i));
     g_strTargetFolder = g_targetFolders.Count() ? g_targetFolders.Path(0) : CString();
 
     int osVersion = GetOSVersion();

@@ -1,5 +1,6 @@
 // The real program started as a user starts it and driven with the pointer
 // and the keyboard: only what needs the real program and real input.
+#include "app/FolderCollector.h"
 #include "app/Settings.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
@@ -413,6 +414,57 @@ TEST(Program, LaunchesTogetherJoinTheFirstWhateverTheFoldersAreNamed) {
     }
     EXPECT_EQ(std::string(ShortPath(home + L"\\icons")) + "\\fld02.ico",
               Setting(ShortPath(folders[3] + L"\\desktop.ini"), ".ShellClassInfo", "IconFile"));
+}
+
+// A pipe of the collector's name served by another program (this test), and
+// a window of the old hand-over's class, swallow no launch: it sends the
+// pipe nothing and opens its own popup. A launch whose one folder cannot be
+// named ends after the box that says so, with no popup.
+TEST(Program, ALaunchHandsOverOnlyToItsOwnCollectorAndEndsWithNoFolder) {
+    Install install;
+    const std::wstring exe(WideText(install.Dir() + "\\Vorelkin.exe"));
+    ScopedFile pipe(
+        CreateNamedPipeW(CollectorPipeName(exe.c_str()), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 4096, 4096, 0, nullptr));
+    ASSERT_TRUE(pipe.IsValid());
+    ScopedKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    OVERLAPPED io = {};
+    io.hEvent = event;
+    ConnectNamedPipe(pipe, &io);
+    wchar_t user[257] = L"";
+    DWORD size = 257;
+    GetUserNameW(user, &size);
+    WNDCLASSW oldClass = {};
+    oldClass.lpfnWndProc = DefWindowProcW;
+    oldClass.lpszClassName = L"VorelkinFolderCollector";
+    RegisterClassW(&oldClass);
+    HWND stale = CreateWindowW(oldClass.lpszClassName, user, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               nullptr, nullptr);
+    Process process;
+    HWND chooser = install.Open(process);
+    EXPECT_TRUE(chooser);
+    char got[16];
+    DWORD bytes = 0;
+    io = {};
+    io.hEvent = event;
+    BOOL done = ReadFile(pipe, got, sizeof(got), nullptr, &io);
+    // Connected or not, the launch sent nothing.
+    if (done || GetLastError() == ERROR_IO_PENDING) {
+        if (WaitForSingleObject(event, 1000) != WAIT_OBJECT_0)
+            CancelIo(pipe);
+        GetOverlappedResult(pipe, &io, &bytes, TRUE);
+    }
+    EXPECT_EQ(0u, bytes);
+    PostClick(chooser, IDC_CANCEL_ITEM);
+    EXPECT_EQ(0u, process.WaitExit());
+    DestroyWindow(stale);
+
+    Process lone;
+    ASSERT_TRUE(lone.Start(
+        (L"\"" + exe + L"\" \"" + std::wstring(WideText(install.Dir())) + L"\\\U0001F600\"")
+            .c_str()));
+    EXPECT_EQ(0u, AnswerBox(lone.Id()).find("Vorelkin|このフォルダの名前は扱えません。"));
+    EXPECT_EQ(0u, lone.WaitExit());
 }
 
 // Keys as in a context menu, each row a launch with the pointer in a corner of

@@ -70,7 +70,7 @@ TEST(Rules, FolderArgumentsSplitAtBlanksOutsideQuotes) {
     const std::tuple<int, const wchar_t*, const char*> rows[] = {
         {__LINE__, L"v.exe \"D:\\\" \"E:\\\"", "D:\\|E:\\"},
         {__LINE__, L"\"C:\\P F\\v.exe\" \"C:\\My Folder\"  C:\\a\tD:", "C:\\My Folder|C:\\a|D:\\"},
-        {__LINE__, L"v.exe \"\" \"a b\"c", "a bc"},
+        {__LINE__, L"v.exe \"\" \"C:\\a b\"c", "C:\\a bc"},
         {__LINE__, L"v.exe", ""},
     };
     for (auto [line, commandLine, folders] : rows) {
