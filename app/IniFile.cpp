@@ -302,7 +302,7 @@ bool IniDocument::Remove(const char* section, const char* key) {
     return true;
 }
 
-bool IniDocument::Save() {
+bool IniDocument::Save(bool overReadOnly) {
     if (!m_loaded)
         return false;
     if (m_encoding == IniEncoding::Other)
@@ -310,6 +310,12 @@ bool IniDocument::Save() {
     CString changed = Encode(m_encoding, m_text);
     if (changed == m_bytes)
         return true;
+    DWORD attributes = GetFileAttributesW(WideText(m_path));
+    if (!overReadOnly && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     if (!WriteWholeFile(WideText(m_path), changed))
         return false;
     m_bytes = changed;

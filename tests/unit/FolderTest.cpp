@@ -1,6 +1,7 @@
 // IconChange, ReadInfoTip and the refresh passes on real folders. The
 // shell's windows are stood in for by windows of this process that record
 // what reaches them.
+#include "app/IniFile.h"
 #include "app/Settings.h"
 #include "app/WideText.h"
 #include "folder/FolderBatch.h"
@@ -13,6 +14,8 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <atomic>
+#include <thread>
 #include <tuple>
 #include <utility>
 
@@ -216,7 +219,7 @@ TEST_F(Engine, MarksFoldersWhateverTheirPath) {
 // Each failing step has its box, then the folder and the system's wording
 // of the last error; nothing that is not ours changes.
 TEST_F(Engine, FailingStepsAreReportedInOrder) {
-    enum Fault { NoFolder, IniIsAFolder, FolderIsAFile, CopyFails };
+    enum Fault { NoFolder, IniIsAFolder, FolderIsAFile, CopyFails, Locked };
     auto keyBox = [](const char* key) {
         return "Vorelkin|!|" + std::string(key) + "のｴﾗｰですSetStringINI";
     };
@@ -233,14 +236,26 @@ TEST_F(Engine, FailingStepsAreReportedInOrder) {
          {attribute, attribute + "\\desktop.ini", report, "エラー|i|パスが見つかりません。\r\n"},
          "cabinet=C"},
         {__LINE__, CopyFails, {"Vorelkin|!|ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです"}, ""},
+        {__LINE__,
+         Locked,
+         {"Vorelkin|!|ほかの Vorelkin がこのフォルダの desktop.ini を書き込み中のため、変更しません"
+          "でした。しばらくしてからもう一度選んでください:\r\n<f>"},
+         ""},
     };
     for (const auto& [line, fault, moreBoxes, refreshed] : rows) {
         SCOPED_TRACE(line);
         TempDir dir;
         const CString folder = fault == NoFolder ? CString() : dir / "f";
         const CString copy = folder + "\\gone.ico";
-        if (fault == IniIsAFolder || fault == CopyFails)
+        if (fault == IniIsAFolder || fault == CopyFails || fault == Locked)
             CreateDirectoryA(folder, nullptr);
+        // Another launch holds the folder's lock past its limit.
+        std::atomic<bool> done(false);
+        std::thread holder([&] {
+            IniFileLock lock(fault == Locked ? (const char*)(folder + "\\desktop.ini") : nullptr);
+            WaitFor([&] { return done.load(); });
+        });
+        Sleep(fault == Locked ? 100 : 0);
         if (fault == IniIsAFolder)
             CreateDirectoryA(folder + "\\desktop.ini", nullptr);
         if (fault == FolderIsAFile)
@@ -252,6 +267,8 @@ TEST_F(Engine, FailingStepsAreReportedInOrder) {
         const bool rootIni = FileExists("\\desktop.ini");
         const DWORD before = Attributes(folder);
         EXPECT_FALSE(Apply(dir / "gone.ico", 1, 1, "x", folder));
+        done = true;
+        holder.join();
         Texts boxes = fault == IniIsAFolder || fault == FolderIsAFile ? keys : Texts();
         boxes.insert(boxes.end(), moreBoxes.begin(), moreBoxes.end());
         for (std::string& box : boxes) {
