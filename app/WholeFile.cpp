@@ -64,7 +64,8 @@ bool SwapIn(HANDLE temp, const wchar_t* tempPath, const wchar_t* path) {
     const bool oldFile = previous != INVALID_FILE_ATTRIBUTES;
     bool swapped = false;
     if (flushed) {
-        // Windows refuses to replace a read-only file; the bit comes back below.
+        // Windows refuses to replace a read-only file (Wine's MoveFileExW does
+        // not); the bit comes back below.
         if (oldFile && (previous & FILE_ATTRIBUTE_READONLY))
             SetFileAttributesW(path, previous & ~FILE_ATTRIBUTE_READONLY);
         DWORD start = GetTickCount();
