@@ -115,6 +115,24 @@ bool ReadAll(HANDLE file, CString& bytes) {
     return true;
 }
 
+// Messages sent to this thread are answered meanwhile, as during
+// SendMessage, so a window of the waiting thread never counts as hung.
+bool WaitAnswering(HANDLE object, DWORD limitMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD waited = GetTickCount() - start;
+        DWORD result =
+            MsgWaitForMultipleObjectsEx(1, &object, waited < limitMs ? limitMs - waited : 0,
+                                        QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0)
+            return true;
+        if (result != WAIT_OBJECT_0 + 1)
+            return false; // the limit, or a failed wait
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -157,10 +175,7 @@ IniFileLock::IniFileLock(const char* path) {
     char name[64];
     wsprintfA(name, "Local\\Vorelkin.ini.%08x", hash);
     m_mutex.Reset(CreateMutexA(nullptr, FALSE, name));
-    if (m_mutex.IsValid()) {
-        DWORD waited = WaitForSingleObject(m_mutex, kLockWaitMs);
-        m_owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    }
+    m_owned = m_mutex.IsValid() && WaitAnswering(m_mutex, kLockWaitMs);
 }
 
 IniFileLock::~IniFileLock() {
@@ -302,7 +317,7 @@ bool IniDocument::Remove(const char* section, const char* key) {
     return true;
 }
 
-bool IniDocument::Save() {
+bool IniDocument::Save(bool overReadOnly) {
     if (!m_loaded)
         return false;
     if (m_encoding == IniEncoding::Other)
@@ -310,6 +325,12 @@ bool IniDocument::Save() {
     CString changed = Encode(m_encoding, m_text);
     if (changed == m_bytes)
         return true;
+    DWORD attributes = GetFileAttributesW(WideText(m_path));
+    if (!overReadOnly && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     if (!WriteWholeFile(WideText(m_path), changed))
         return false;
     m_bytes = changed;

@@ -57,8 +57,9 @@ class IniDocument {
     // Every line of the key in its section goes.
     bool Remove(const char* section, const char* key);
     // The changed text replaces the file whole; nothing changed, nothing
-    // written.
-    bool Save();
+    // written. A read-only file is refused unless overReadOnly, and then
+    // stays read-only.
+    bool Save(bool overReadOnly = false);
 
   private:
     CString m_path;

@@ -61,15 +61,10 @@ CMainApp::CMainApp() {
                     "設定は実行ファイルと同じフォルダの vrkcfg.ini にあります。";
 }
 
-OptionTexts LoadSettings(const CString& exePath, int osVersion) {
-    const char* iconSetPrefix = osVersion == 51 ? "\\FldXP0" : "\\fld0";
-
-    g_strExePath = exePath;
-    g_strExeDir = g_strExePath.Left(FindLastBackslash(g_strExePath) + 1);
-    // Without a folder of its own the program runs on the defaults: it
-    // writes no settings file and creates no icons folder.
-    const bool ownFolder = !g_strExeDir.IsEmpty();
-    g_strIniPath = ownFolder ? g_strExeDir + "vrkcfg.ini" : CString();
+namespace {
+// Every key under one hold of the file's lock, a default for each one that
+// holds no value.
+OptionTexts LoadKeys(bool ownFolder, const char* iconSetPrefix) {
     IniFileSession session(g_strIniPath);
     // An antivirus scanner or a backup tool may hold the file for a moment.
     for (DWORD start = GetTickCount();
@@ -79,13 +74,6 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion) {
     }
     // Defaults for this run only: the user's own values stay in the file.
     g_bSettingsWritable = !session.Unreadable();
-    if (!g_bSettingsWritable) {
-        WideText text(
-            L"設定ファイルを読めませんでした。ほかのプログラムが使用中の可能性があります。"
-            L"今回は既定の設定で動き、設定ファイルには何も書き込みません:\r\n");
-        text += WideText(g_strIniPath);
-        WideMessageBox(text);
-    }
 
     if (!GetStringINI(g_strIniPath, kFolderSection, "ICON_FOLDER", g_strIconFolder)) {
         g_strIconFolder = ownFolder ? g_strExeDir + "icons" : CString();
@@ -123,6 +111,28 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion) {
         options.toumeido = "50";
         SetStringINI(g_strIniPath, kPropertySection, "TOUMEIDO", options.toumeido);
         g_nToumeido = 50;
+    }
+    return options;
+}
+} // namespace
+
+OptionTexts LoadSettings(const CString& exePath, int osVersion) {
+    const char* iconSetPrefix = osVersion == 51 ? "\\FldXP0" : "\\fld0";
+
+    g_strExePath = exePath;
+    g_strExeDir = g_strExePath.Left(FindLastBackslash(g_strExePath) + 1);
+    // Without a folder of its own the program runs on the defaults: it
+    // writes no settings file and creates no icons folder.
+    const bool ownFolder = !g_strExeDir.IsEmpty();
+    g_strIniPath = ownFolder ? g_strExeDir + "vrkcfg.ini" : CString();
+    OptionTexts options = LoadKeys(ownFolder, iconSetPrefix);
+    // Told once the file's lock is free again.
+    if (!g_bSettingsWritable) {
+        WideText text(
+            L"設定ファイルを読めませんでした。ほかのプログラムが使用中の可能性があります。"
+            L"今回は既定の設定で動き、設定ファイルには何も書き込みません:\r\n");
+        text += WideText(g_strIniPath);
+        WideMessageBox(text);
     }
     return options;
 }

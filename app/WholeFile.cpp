@@ -30,9 +30,10 @@ bool Swap(const wchar_t* tempPath, const wchar_t* path, bool oldFile) {
     if (ReplaceFileW(path, tempPath, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return true;
     DWORD error = GetLastError();
-    // Without a backup name this error means the old file is gone already
-    // and the new one still waits under its own name.
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || ReplaceCannotWork(error))
+    // With these two the old file has left its name already and the new one
+    // still waits under its own: it takes the name.
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ||
+        ReplaceCannotWork(error))
         return MoveOver(tempPath, path);
     SetLastError(error);
     return false;
@@ -63,7 +64,8 @@ bool SwapIn(HANDLE temp, const wchar_t* tempPath, const wchar_t* path) {
     const bool oldFile = previous != INVALID_FILE_ATTRIBUTES;
     bool swapped = false;
     if (flushed) {
-        // Windows refuses to replace a read-only file; the bit comes back below.
+        // Windows refuses to replace a read-only file (Wine's MoveFileExW does
+        // not); the bit comes back below.
         if (oldFile && (previous & FILE_ATTRIBUTE_READONLY))
             SetFileAttributesW(path, previous & ~FILE_ATTRIBUTE_READONLY);
         DWORD start = GetTickCount();

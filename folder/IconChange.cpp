@@ -167,7 +167,7 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
     SetLastError(loadError);
     if (EditKeys(ini, iconFile, CString::FromInt(iconIndex), writeTip, description,
                  cp932Description) &&
-        ini.Save()) {
+        ini.Save(true)) { // a read-only desktop.ini stays read-only
         log.wroteSomething = true;
     } else {
         // One write for all the keys: each of them failed.
