@@ -35,15 +35,21 @@ Walked TimeRun(const CString& commandLine, const char* dir) {
     double start = NowMs();
     if (!process.Start(WideText(commandLine), dir))
         return walked;
-    walked.code = process.WaitExit(kScanMs);
-    walked.ms = NowMs() - start;
+    // Wine keeps no counters of an ended process: they are read while it
+    // runs, every 100 ms (the peak only grows), and once more at its end.
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
-    // The counters outlive the process while its handle is open.
-    if (GetProcessMemoryInfo(process.Handle(), &counters, sizeof(counters))) {
-        walked.peakWorkingSet = counters.PeakWorkingSetSize;
-        walked.peakPrivate = counters.PeakPagefileUsage;
+    bool ended = false;
+    while (!ended && NowMs() - start < kScanMs) {
+        ended = WaitForSingleObject(process.Handle(), 100) == WAIT_OBJECT_0;
+        if (ended)
+            walked.ms = NowMs() - start;
+        if (GetProcessMemoryInfo(process.Handle(), &counters, sizeof(counters))) {
+            walked.peakWorkingSet = std::max(walked.peakWorkingSet, counters.PeakWorkingSetSize);
+            walked.peakPrivate = std::max(walked.peakPrivate, counters.PeakPagefileUsage);
+        }
     }
+    walked.code = process.WaitExit(0);
     return walked;
 }
 
@@ -95,7 +101,9 @@ void BenchScan(const char* tree, int repetitions) {
            *std::min_element(times[1].begin(), times[1].end()),
            *std::max_element(times[1].begin(), times[1].end()));
     double ratio = Median(times[0]) / Median(times[1]);
-    printf("    (e) ratio of medians %.3f  target <= 1.30  %s\n", ratio,
+    printf("    (e) ratio of medians %.3f (of the fastest runs %.3f)  target <= 1.30  %s\n", ratio,
+           *std::min_element(times[0].begin(), times[0].end()) /
+               *std::min_element(times[1].begin(), times[1].end()),
            ratio <= 1.30 ? "MET" : "MISSED");
     double peakMb = (double)std::max(peakWorkingSet, peakPrivate) / (1024.0 * 1024.0);
     printf("    (e) peak memory of the export: working set %.1f MB, private %.1f MB  "
