@@ -1,5 +1,6 @@
 #include "ListCommand.h"
 
+#include "CommandWords.h"
 #include "MainApp.h"
 #include "OsVersion.h"
 #include "TargetFolders.h"
@@ -13,37 +14,14 @@
 namespace {
 const int kMaxArguments = 6; // the program, /list, folder, /export, file, one more
 
-// The command line split as the folder arguments are: a quote only groups,
-// so a quoted drive root "D:\" stays whole.
+// The first words of the command line, split as the folder arguments are.
 class Arguments {
   public:
     explicit Arguments(const wchar_t* commandLine) {
-        const size_t size = wcslen(commandLine) + 1;
-        wchar_t* argument = (wchar_t*)malloc(sizeof(wchar_t) * size);
-        if (!argument)
-            abort();
-        int length = 0;
-        bool quoted = false, started = false;
-        for (const wchar_t* at = commandLine; m_count < kMaxArguments; ++at) {
-            if (*at == L'"') {
-                quoted = !quoted;
-                started = true;
-                continue;
-            }
-            if (*at && (quoted || (*at != L' ' && *at != L'\t'))) {
-                argument[length++] = *at;
-                started = true;
-                continue;
-            }
-            argument[length] = L'\0';
-            if (started)
-                m_items[m_count++] = WideText(argument);
-            length = 0;
-            started = false;
-            if (!*at)
-                break;
-        }
-        free(argument);
+        ForEachCommandWord(commandLine, [this](const wchar_t* word, int) {
+            if (m_count < kMaxArguments)
+                m_items[m_count++] = WideText(word);
+        });
     }
     int Count() const { return m_count; }
     const wchar_t* operator[](int index) const { return index < m_count ? m_items[index] : L""; }

@@ -1,5 +1,7 @@
 #include "TargetFolders.h"
 
+#include "CommandWords.h"
+
 #include "../framework/App.h"
 
 #include <stdlib.h>
@@ -82,34 +84,15 @@ void AddFullPath(const wchar_t* argument, TargetFolders& folders) {
 } // namespace
 
 int AddFolderArguments(const wchar_t* commandLine, TargetFolders& folders) {
-    wchar_t* argument = (wchar_t*)malloc(sizeof(wchar_t) * (wcslen(commandLine) + 2));
-    if (!argument)
-        return 0;
-    int length = 0, index = 0;
-    bool quoted = false, started = false;
-    for (const wchar_t* at = commandLine;; ++at) {
-        if (*at == L'"') {
-            quoted = !quoted;
-            started = true;
-            continue;
-        }
-        if (*at && (quoted || (*at != L' ' && *at != L'\t'))) {
-            argument[length++] = *at;
-            started = true;
-            continue;
-        }
+    int index = 0;
+    ForEachCommandWord(commandLine, [&](wchar_t* argument, int length) {
+        if (!length || index++ == 0) // the first is the program
+            return;
         // Before the full path: the system makes "D:" the current folder on D:.
         if (length == 2 && argument[1] == L':')
-            argument[length++] = L'\\';
-        argument[length] = L'\0';
-        if (started && length && index++ > 0) // the first is the program
-            AddFullPath(argument, folders);
-        length = 0;
-        started = false;
-        if (!*at)
-            break;
-    }
-    free(argument);
+            wcscpy(argument + 2, L"\\");
+        AddFullPath(argument, folders);
+    });
     return index > 0 ? index - 1 : 0;
 }
 
