@@ -1,0 +1,440 @@
+#include "OverviewDlg.h"
+
+#include "../framework/App.h"
+#include "../res/resource.h"
+
+#include <algorithm>
+#include <shellapi.h>
+#include <string.h>
+#include <windowsx.h>
+
+namespace {
+const UINT_PTR kProgressTimer = 1;
+const UINT kProgressMs = 100;
+// Column widths in dialog units: status, folder, description, time.
+const int kColumnWidths[COverviewRows::kColumns] = {56, 220, 130, 84};
+const wchar_t* const kColumnTitles[COverviewRows::kColumns] = {L"状態", L"フォルダ", L"説明",
+                                                               L"更新日時"};
+
+int DialogUnitsX(HWND dialog, int units) {
+    RECT rect = {0, 0, units, 0};
+    MapDialogRect(dialog, &rect);
+    return rect.right;
+}
+} // namespace
+
+// Every other message entry of this window takes wParam and lParam as they
+// come.
+#define ON_OV_MESSAGE(id, run) AFX_MSG_ENTRY(message == (id), run; *pResult = 0)
+
+BEGIN_MESSAGE_MAP(COverviewDlg, CDialog)
+ON_OV_MESSAGE(WM_SIZE, OnSize())
+ON_OV_MESSAGE(WM_GETMINMAXINFO, OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)))
+ON_OV_MESSAGE(WM_CLOSE, OnClose())
+ON_OV_MESSAGE(WM_DESTROY, OnDestroy())
+ON_OV_MESSAGE(WM_CONTEXTMENU, OnContextMenu(lParam))
+ON_OV_MESSAGE(WM_TIMER, OnProgressTimer())
+ON_OV_MESSAGE(COverviewScan::kMarksWaiting, OnMarksWaiting(wParam))
+ON_OV_MESSAGE(COverviewScan::kScanEnded, OnScanEnded(wParam))
+AFX_MSG_ENTRY(message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->idFrom == IDC_OV_LIST,
+              *pResult = 0;
+              if (!OnListNotify(*reinterpret_cast<NMHDR*>(lParam), *pResult)) return false)
+ON_CONTROL(CBN_SELCHANGE, IDC_OV_STATUS, OnFilterChanged)
+ON_CONTROL(EN_CHANGE, IDC_OV_TEXT, OnFilterChanged)
+ON_COMMAND(ID_OV_OPEN, OnOpen)
+ON_COMMAND(ID_OV_CHANGE, OnChangeStatus)
+ON_COMMAND(ID_OV_COPY, OnCopy)
+ON_COMMAND(ID_OV_SELECT_ALL, OnSelectAll)
+ON_COMMAND(ID_OV_EXPORT, OnExport)
+ON_COMMAND(ID_OV_RESCAN, OnRescan)
+ON_COMMAND(ID_OV_SETTINGS, OnSettings)
+ON_COMMAND(ID_OV_CLOSE, OnClose)
+END_MESSAGE_MAP()
+
+COverviewDlg::COverviewDlg(const wchar_t* folder) : CDialog(IDD_OVERVIEW), m_folder(folder) {
+    m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    for (int status = 0; status < kStatusCount; ++status)
+        m_statusNames[status] = WideText(StatusName(status));
+}
+
+COverviewDlg::~COverviewDlg() {
+    m_scan.Finish();
+    if (m_hWnd)
+        DestroyWindow(m_hWnd);
+}
+
+bool COverviewDlg::Create() {
+    // Wide, so the list, the text box and the title take every name.
+    if (!CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_OVERVIEW), nullptr,
+                            DialogProc, (LPARAM)this))
+        return false;
+    ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    StartScan();
+    return true;
+}
+
+bool COverviewDlg::PreTranslateMessage(MSG& message) {
+    if (!m_hWnd || (message.hwnd != m_hWnd && !IsChild(m_hWnd, message.hwnd)))
+        return false;
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST &&
+        TranslateAcceleratorW(m_hWnd, m_keys, &message))
+        return true;
+    return IsDialogMessageW(m_hWnd, &message) != FALSE;
+}
+
+BOOL COverviewDlg::OnInitDialog() {
+    WideText title(L"状態の一覧 - ");
+    title += m_folder;
+    SetWindowTextW(m_hWnd, title);
+    SendMessage(WM_SETICON, ICON_BIG, (LPARAM)m_hIcon);
+    SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
+    m_keys = LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_OVERVIEW_KEYS));
+
+    m_list = Item(IDC_OV_LIST);
+    SendMessageW(m_list, CCM_SETUNICODEFORMAT, TRUE, 0);
+    SendMessageW(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+    AddColumns();
+    m_slots = CurrentSlotIcons();
+    LoadStatusIcons();
+    FillStatusFilter();
+    OnSize();
+    SetFocus(m_list);
+    return FALSE; // the focus is set
+}
+
+void COverviewDlg::AddColumns() {
+    for (int column = 0; column < COverviewRows::kColumns; ++column) {
+        LVCOLUMNW info = {};
+        info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        info.pszText = const_cast<wchar_t*>(kColumnTitles[column]);
+        info.cx = DialogUnitsX(m_hWnd, kColumnWidths[column]);
+        info.iSubItem = column;
+        SendMessageW(m_list, LVM_INSERTCOLUMNW, column, (LPARAM)&info);
+    }
+    ShowSortArrow();
+}
+
+void COverviewDlg::ShowSortArrow() {
+    HWND header = (HWND)SendMessageW(m_list, LVM_GETHEADER, 0, 0);
+    for (int column = 0; column < COverviewRows::kColumns; ++column) {
+        HDITEMW item = {};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, column, (LPARAM)&item);
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (column == m_rows.SortColumn())
+            item.fmt |= m_rows.SortDescending() ? HDF_SORTDOWN : HDF_SORTUP;
+        SendMessageW(header, HDM_SETITEMW, column, (LPARAM)&item);
+    }
+}
+
+// The status's own small icon, from its slot's file, as the popup shows it;
+// 標準 and その他 have none there either.
+void COverviewDlg::LoadStatusIcons() {
+    HIMAGELIST icons =
+        ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                         ILC_COLOR32 | ILC_MASK, kStatusCount, 0);
+    for (int status = 0; status < kStatusCount; ++status) {
+        m_statusImage[status] = I_IMAGENONE;
+        HICON small = nullptr;
+        if (status == kStatusStandard || status == kStatusOther ||
+            ExtractIconExW(m_slots.path[status], m_slots.index[status], nullptr, &small, 1) != 1 ||
+            !small)
+            continue;
+        ScopedIcon icon(small); // the list copies it
+        m_statusImage[status] = ImageList_AddIcon(icons, icon);
+    }
+    // The list destroys the list it holds at the end; one it gives back is ours.
+    HIMAGELIST previous =
+        (HIMAGELIST)SendMessageW(m_list, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)icons);
+    if (previous)
+        ImageList_Destroy(previous);
+}
+
+void COverviewDlg::OnSize() {
+    if (!m_list || IsIconic(m_hWnd))
+        return;
+    RECT client = {}, list = {}, line = {}, text = {};
+    GetClientRect(m_hWnd, &client);
+    HWND statusLine = Item(IDC_OV_STATUS_LINE), textBox = Item(IDC_OV_TEXT);
+    HWND windows[] = {m_list, statusLine, textBox};
+    RECT* rects[] = {&list, &line, &text};
+    for (int i = 0; i < 3; ++i) {
+        GetWindowRect(windows[i], rects[i]);
+        MapWindowPoints(nullptr, m_hWnd, (POINT*)rects[i], 2);
+    }
+    const int margin = list.left, gap = DialogUnitsX(m_hWnd, 3);
+    const int lineHeight = line.bottom - line.top;
+    const int lineTop = client.bottom - gap - lineHeight;
+    const int textWidth = client.right - margin - text.left;
+    SetWindowPos(textBox, nullptr, 0, 0, textWidth > 60 ? textWidth : 60, text.bottom - text.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(m_list, nullptr, margin, list.top, client.right - 2 * margin,
+                 lineTop - gap - list.top, SWP_NOZORDER);
+    SetWindowPos(statusLine, nullptr, margin, lineTop, client.right - 2 * margin, lineHeight,
+                 SWP_NOZORDER);
+}
+
+void COverviewDlg::OnMinMaxInfo(MINMAXINFO& info) {
+    info.ptMinTrackSize.x = DialogUnitsX(m_hWnd, 300);
+    info.ptMinTrackSize.y = DialogUnitsX(m_hWnd, 120);
+}
+
+void COverviewDlg::OnCancel() {
+    // Esc stops a running scan and keeps what it found; once nothing runs,
+    // it closes the window.
+    if (m_scan.IsRunning()) {
+        m_scan.Stop();
+        SetStatusLine(L"中止しています...");
+        return;
+    }
+    OnClose();
+}
+
+void COverviewDlg::OnDestroy() {
+    ShowWindow(m_hWnd, SW_HIDE); // the scan may take a moment to stop
+    KillTimer(m_hWnd, kProgressTimer);
+    m_scan.Finish();
+    PostQuitMessage(0);
+}
+
+bool COverviewDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // A key's command comes as a menu's does.
+    if (message == WM_COMMAND && HIWORD(wParam) == 1 && !lParam)
+        wParam = MAKEWPARAM(LOWORD(wParam), 0);
+    return CDialog::OnDialogMessage(message, wParam, lParam, result);
+}
+
+bool COverviewDlg::OnListNotify(NMHDR& header, LRESULT& result) {
+    switch (header.code) {
+    case LVN_GETDISPINFOW:
+        GetDisplayText(reinterpret_cast<NMLVDISPINFOW&>(header));
+        return true;
+    case LVN_ODFINDITEMW:
+        result = -1; // no type-ahead search
+        return true;
+    case LVN_COLUMNCLICK: {
+        Selection kept(*this);
+        m_rows.SortBy(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
+        ShowSortArrow();
+        return true;
+    }
+    case NM_DBLCLK:
+        if (reinterpret_cast<NMITEMACTIVATE&>(header).iItem >= 0)
+            OnOpen();
+        return true;
+    case NM_RETURN:
+        OnOpen();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void COverviewDlg::GetDisplayText(NMLVDISPINFOW& info) {
+    LVITEMW& item = info.item;
+    if (item.iItem < 0 || item.iItem >= m_rows.VisibleCount())
+        return;
+    const FolderMark& mark = *m_rows.Visible(item.iItem);
+    if ((item.mask & LVIF_IMAGE) && item.iSubItem == COverviewRows::kColumnStatus)
+        item.iImage = m_statusImage[mark.status];
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0)
+        return;
+    wchar_t written[20];
+    const wchar_t* text = L"";
+    switch (item.iSubItem) {
+    case COverviewRows::kColumnStatus:
+        text = m_statusNames[mark.status];
+        break;
+    case COverviewRows::kColumnFolder:
+        text = mark.folder;
+        break;
+    case COverviewRows::kColumnDescription:
+        text = mark.description;
+        break;
+    case COverviewRows::kColumnWritten:
+        FormatWritten(mark.written, written);
+        text = written;
+        break;
+    }
+    lstrcpynW(item.pszText, text, item.cchTextMax);
+}
+
+void COverviewDlg::OnContextMenu(LPARAM at) {
+    POINT point = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    if (at == (LPARAM)-1) { // from the keyboard: below the focused row
+        int row = (int)SendMessageW(m_list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
+        RECT rect = {LVIR_LABEL, 0, 0, 0};
+        if (row < 0 || !SendMessageW(m_list, LVM_GETITEMRECT, row, (LPARAM)&rect))
+            rect = {0, 0, 0, 0};
+        point = {rect.left, rect.bottom};
+        ClientToScreen(m_list, &point);
+    }
+    HMENU menu = LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_OVERVIEW_CONTEXT));
+    if (!menu)
+        return;
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
+    DestroyMenu(menu);
+}
+
+void COverviewDlg::StartScan() {
+    m_scan.Finish();
+    {
+        Selection none(*this, false);
+        m_rows.Clear();
+    }
+    FillStatusFilter();
+    m_slots = CurrentSlotIcons();
+    if (!m_scan.Start(m_hWnd, m_folder, m_slots)) {
+        SetStatusLine(L"フォルダを調べられませんでした。");
+        return;
+    }
+    SetStatusLine(L"0 個のフォルダを調べました");
+    SetTimer(m_hWnd, kProgressTimer, kProgressMs, nullptr);
+}
+
+void COverviewDlg::OnMarksWaiting(WPARAM number) {
+    if (number != m_scan.Number())
+        return;
+    MarkList found;
+    m_scan.TakeFound(found);
+    if (!found.Count())
+        return;
+    {
+        Selection kept(*this);
+        m_rows.Add(found);
+    }
+    FillStatusFilter();
+}
+
+void COverviewDlg::OnScanEnded(WPARAM number) {
+    if (number != m_scan.Number())
+        return;
+    OnMarksWaiting(number); // what came after the last batch
+    KillTimer(m_hWnd, kProgressTimer);
+    ShowTotals();
+}
+
+void COverviewDlg::OnProgressTimer() {
+    if (!m_scan.IsRunning())
+        return;
+    wchar_t text[64];
+    wsprintfW(text, L"%u 個のフォルダを調べました", m_scan.Scanned());
+    SetStatusLine(text);
+}
+
+void COverviewDlg::ShowTotals() {
+    const ScanTotals& totals = m_scan.Totals();
+    wchar_t text[200];
+    wsprintfW(
+        text,
+        L"%s印のあるフォルダ %u 個、調べたフォルダ %u 個、読めなかったフォルダ %u 個、%u.%u 秒",
+        totals.stopped ? L"中止しました: " : L"", totals.marks, totals.scanned, totals.unreadable,
+        (unsigned)(totals.milliseconds / 1000), (unsigned)(totals.milliseconds % 1000 / 100));
+    SetStatusLine(text);
+}
+
+void COverviewDlg::SetStatusLine(const wchar_t* text) {
+    SetWindowTextW(Item(IDC_OV_STATUS_LINE), text);
+}
+
+void COverviewDlg::FillStatusFilter() {
+    int counts[kStatusCount] = {};
+    for (int i = 0; i < m_rows.Count(); ++i)
+        ++counts[m_rows.Mark(i)->status];
+    HWND combo = Item(IDC_OV_STATUS);
+    int chosen = COverviewRows::kAllStatuses;
+    int selected = (int)SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (selected >= 0)
+        chosen = (int)SendMessageW(combo, CB_GETITEMDATA, selected, 0);
+    SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    wchar_t text[64];
+    wsprintfW(text, L"すべて (%d)", m_rows.Count());
+    int item = (int)SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)text);
+    SendMessageW(combo, CB_SETITEMDATA, item, COverviewRows::kAllStatuses);
+    SendMessageW(combo, CB_SETCURSEL, item, 0);
+    // The chosen status stays offered while it has no folder, so the
+    // filter never changes under the user's hand.
+    for (int status = 0; status < kStatusCount; ++status) {
+        if (!counts[status] && status != chosen)
+            continue;
+        wsprintfW(text, L"%s (%d)", (const wchar_t*)m_statusNames[status], counts[status]);
+        item = (int)SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)text);
+        SendMessageW(combo, CB_SETITEMDATA, item, status);
+        if (status == chosen)
+            SendMessageW(combo, CB_SETCURSEL, item, 0);
+    }
+    SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(combo, nullptr, TRUE);
+}
+
+void COverviewDlg::OnFilterChanged() {
+    HWND combo = Item(IDC_OV_STATUS), textBox = Item(IDC_OV_TEXT);
+    int selected = (int)SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    int status = selected >= 0 ? (int)SendMessageW(combo, CB_GETITEMDATA, selected, 0)
+                               : COverviewRows::kAllStatuses;
+    int length = GetWindowTextLengthW(textBox);
+    wchar_t* text = (wchar_t*)malloc(sizeof(wchar_t) * (length + 1));
+    if (!text)
+        return;
+    GetWindowTextW(textBox, text, length + 1);
+    {
+        Selection kept(*this);
+        m_rows.SetFilter(status, text);
+    }
+    free(text);
+}
+
+COverviewDlg::Selection::Selection(COverviewDlg& window, bool keep) : m_window(window) {
+    HWND list = window.m_list;
+    int focused = (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
+    m_focused = keep && focused >= 0 && focused < window.m_rows.VisibleCount()
+                    ? window.m_rows.Visible(focused)
+                    : nullptr;
+    if (keep)
+        window.SelectedMarks(m_marks);
+}
+
+COverviewDlg::Selection::~Selection() {
+    COverviewDlg& window = m_window;
+    SendMessageW(window.m_list, LVM_SETITEMCOUNT, window.m_rows.VisibleCount(), LVSICF_NOSCROLL);
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(window.m_list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&state);
+    window.Select(m_marks);
+    int focused = m_focused ? window.m_rows.RowOf(m_focused) : -1;
+    if (focused >= 0) {
+        state.state = LVIS_FOCUSED;
+        state.stateMask = LVIS_FOCUSED;
+        SendMessageW(window.m_list, LVM_SETITEMSTATE, focused, (LPARAM)&state);
+    }
+    InvalidateRect(window.m_list, nullptr, FALSE);
+}
+
+void COverviewDlg::SelectedMarks(MarkList& marks) const {
+    for (int row = -1;;) {
+        row = (int)SendMessageW(m_list, LVM_GETNEXTITEM, (WPARAM)row, LVNI_SELECTED);
+        if (row < 0 || row >= m_rows.VisibleCount())
+            return;
+        marks.Push(m_rows.Visible(row));
+    }
+}
+
+void COverviewDlg::Select(const MarkList& marks) {
+    if (!marks.Count())
+        return;
+    // Looked up in order, so selecting every row costs no more than a sort.
+    FolderMark** sorted = (FolderMark**)malloc(sizeof(FolderMark*) * marks.Count());
+    if (!sorted)
+        return;
+    memcpy(sorted, marks.Items(), sizeof(FolderMark*) * marks.Count());
+    std::sort(sorted, sorted + marks.Count());
+    LVITEMW state = {};
+    state.state = state.stateMask = LVIS_SELECTED;
+    for (int row = 0; row < m_rows.VisibleCount(); ++row) {
+        if (std::binary_search(sorted, sorted + marks.Count(), m_rows.Visible(row)))
+            SendMessageW(m_list, LVM_SETITEMSTATE, row, (LPARAM)&state);
+    }
+    free(sorted);
+}
