@@ -12,7 +12,7 @@ namespace {
 const UINT_PTR kProgressTimer = 1;
 const UINT kProgressMs = 100;
 // Column widths in dialog units: status, folder, description, time.
-const int kColumnWidths[COverviewRows::kColumns] = {56, 220, 130, 84};
+const int kColumnWidths[COverviewRows::kColumns] = {50, 210, 130, 84};
 const wchar_t* const kColumnTitles[COverviewRows::kColumns] = {L"状態", L"フォルダ", L"説明",
                                                                L"更新日時"};
 
