@@ -581,12 +581,14 @@ void BenchHandles(int popupRepaints, int sheetRepaints) {
 }
 } // namespace
 
+void BenchOverviewWindow(int repetitions, int folders); // OverviewWindowBench.cpp
+
 // bench.exe [repetitions] [parts, e.g. "ac"; all by default]
 int main(int argc, char** argv) {
     int repetitions = argc > 1 ? atoi(argv[1]) : 15;
     if (repetitions < 1)
         repetitions = 15;
-    const char* parts = argc > 2 ? argv[2] : "abc";
+    const char* parts = argc > 2 ? argv[2] : "abcw";
     printf("Vorelkin benchmark: %s build under Wine, %d repetitions\n",
            sizeof(void*) == 4 ? "i686 (32-bit)" : "x86_64 (64-bit)", repetitions);
     fflush(stdout);
@@ -599,6 +601,9 @@ int main(int argc, char** argv) {
     fflush(stdout);
     if (strchr(parts, 'c'))
         BenchHandles(1000, 100);
+    fflush(stdout);
+    if (strchr(parts, 'w'))
+        BenchOverviewWindow(3, 30000);
     fflush(stdout);
     return 0;
 }

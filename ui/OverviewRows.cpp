@@ -144,12 +144,21 @@ void COverviewRows::Sort() {
 }
 
 void FormatWritten(const FILETIME& written, wchar_t (&text)[20]) {
-    FILETIME local = {};
-    SYSTEMTIME time = {};
-    if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &time)) {
+    // The zone read once: asking for it on every row of every repaint costs
+    // a trip to the system each time (Wine's server), which a busy scan slows.
+    static TIME_ZONE_INFORMATION zone;
+    static bool zoneRead = false;
+    if (!zoneRead) {
+        zoneRead = true;
+        GetTimeZoneInformation(&zone);
+    }
+    SYSTEMTIME utc = {}, local = {};
+    // The zone's rule for that date, as the export and Explorer show it.
+    if (!FileTimeToSystemTime(&written, &utc) ||
+        !SystemTimeToTzSpecificLocalTime(&zone, &utc, &local)) {
         text[0] = L'\0';
         return;
     }
-    wsprintfW(text, L"%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth, time.wDay,
-              time.wHour, time.wMinute, time.wSecond);
+    wsprintfW(text, L"%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth, local.wDay,
+              local.wHour, local.wMinute, local.wSecond);
 }

@@ -77,5 +77,5 @@ class COverviewRows {
 };
 
 // desktop.ini's last write time as the list and the export show it: local
-// time, "YYYY-MM-DD HH:MM:SS".
+// time, "YYYY-MM-DD HH:MM:SS". On the window's thread only.
 void FormatWritten(const FILETIME& written, wchar_t (&text)[20]);

@@ -32,8 +32,13 @@ bool COverviewScan::Start(HWND window, const wchar_t* root, const SlotIcons& slo
     m_ended = 0;
     m_totals = ScanTotals();
     ++m_number;
-    m_thread.Reset(CreateThread(nullptr, 0, Run, this, 0, nullptr));
-    return m_thread.IsValid();
+    m_thread.Reset(CreateThread(nullptr, 0, Run, this, CREATE_SUSPENDED, nullptr));
+    if (!m_thread.IsValid())
+        return false;
+    // The window's thread comes first: the scan waits on the disk anyway.
+    SetThreadPriority(m_thread, THREAD_PRIORITY_BELOW_NORMAL);
+    ResumeThread(m_thread);
+    return true;
 }
 
 void COverviewScan::Finish() {
