@@ -32,7 +32,7 @@ ON_OV_MESSAGE(WM_SIZE, OnSize())
 ON_OV_MESSAGE(WM_GETMINMAXINFO, OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)))
 ON_OV_MESSAGE(WM_CLOSE, OnClose())
 ON_OV_MESSAGE(WM_DESTROY, OnDestroy())
-ON_OV_MESSAGE(WM_CONTEXTMENU, OnContextMenu(lParam))
+ON_OV_MESSAGE(WM_CONTEXTMENU, OnContextMenu((HWND)wParam, lParam))
 ON_OV_MESSAGE(WM_TIMER, OnProgressTimer())
 ON_OV_MESSAGE(COverviewScan::kMarksWaiting, OnMarksWaiting(wParam))
 ON_OV_MESSAGE(COverviewScan::kScanEnded, OnScanEnded(wParam))
@@ -40,6 +40,7 @@ AFX_MSG_ENTRY(message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->idFrom =
               *pResult = 0;
               if (!OnListNotify(*reinterpret_cast<NMHDR*>(lParam), *pResult)) return false)
 ON_CONTROL(CBN_SELCHANGE, IDC_OV_STATUS, OnFilterChanged)
+ON_CONTROL(CBN_CLOSEUP, IDC_OV_STATUS, OnFilterClosed)
 ON_CONTROL(EN_CHANGE, IDC_OV_TEXT, OnFilterChanged)
 ON_COMMAND(ID_OV_OPEN, OnOpen)
 ON_COMMAND(ID_OV_CHANGE, OnChangeStatus)
@@ -260,7 +261,9 @@ void COverviewDlg::GetDisplayText(NMLVDISPINFOW& info) {
     lstrcpynW(item.pszText, text, item.cchTextMax);
 }
 
-void COverviewDlg::OnContextMenu(LPARAM at) {
+void COverviewDlg::OnContextMenu(HWND from, LPARAM at) {
+    if (from != m_list)
+        return;
     POINT point = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     if (at == (LPARAM)-1) { // from the keyboard: below the focused row
         int row = (int)SendMessageW(m_list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
@@ -343,6 +346,10 @@ void COverviewDlg::FillStatusFilter() {
     for (int i = 0; i < m_rows.Count(); ++i)
         ++counts[m_rows.Mark(i)->status];
     HWND combo = Item(IDC_OV_STATUS);
+    // Refilled under an open list, it would close in the user's hand.
+    m_filterStale = SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+    if (m_filterStale)
+        return;
     int chosen = COverviewRows::kAllStatuses;
     int selected = (int)SendMessageW(combo, CB_GETCURSEL, 0, 0);
     if (selected >= 0)
@@ -367,6 +374,11 @@ void COverviewDlg::FillStatusFilter() {
     }
     SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(combo, nullptr, TRUE);
+}
+
+void COverviewDlg::OnFilterClosed() {
+    if (m_filterStale)
+        FillStatusFilter();
 }
 
 void COverviewDlg::OnFilterChanged() {

@@ -31,11 +31,12 @@ class COverviewDlg : public CDialog {
     void OnClose() { DestroyWindow(m_hWnd); }
     void OnDestroy();
     bool OnListNotify(NMHDR& header, LRESULT& result);
-    void OnContextMenu(LPARAM at);
+    void OnContextMenu(HWND from, LPARAM at);
     void OnMarksWaiting(WPARAM number);
     void OnScanEnded(WPARAM number);
     void OnProgressTimer();
     void OnFilterChanged();
+    void OnFilterClosed();
 
     // The commands (OverviewCommands.cpp).
     void OnOpen();
@@ -89,5 +90,6 @@ class COverviewDlg : public CDialog {
     SlotIcons m_slots;
     COverviewRows m_rows;
     COverviewScan m_scan;
+    bool m_filterStale = false; // counts changed while the status list was open
     HICON m_hIcon = nullptr;
 };
