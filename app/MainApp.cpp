@@ -2,6 +2,7 @@
 
 #include "FolderCollector.h"
 #include "IniFile.h"
+#include "ListCommand.h"
 #include "OsVersion.h"
 #include "Settings.h"
 #include "TextRules.h"
@@ -125,6 +126,8 @@ void SaveSettings(const OptionTexts& options) {
 }
 
 BOOL CMainApp::InitInstance() {
+    if (RunListCommand(GetCommandLineW(), m_nExitCode))
+        return FALSE; // the overview, not the popup
     // Read in UTF-16: CP932 cannot spell every folder's name.
     TargetFolders arguments;
     AddFolderArguments(GetCommandLineW(), arguments);

@@ -13,13 +13,15 @@ class CWinApp : public CCmdTarget {
     ~CWinApp() override;
 
     virtual BOOL InitInstance() { return TRUE; }
-    virtual int ExitInstance() { return 0; }
+    // The process's exit code: what InitInstance left in m_nExitCode.
+    virtual int ExitInstance() { return m_nExitCode; }
 
     // The help command's handler: there is no help file, so it shows
     // m_pszHelpText in a box.
     void OnHelp();
 
     CWnd* m_pMainWnd = nullptr;
+    int m_nExitCode = 0;
     const char* m_pszAppName = nullptr;
     const char* m_pszHelpText = "";
 

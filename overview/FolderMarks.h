@@ -13,6 +13,8 @@ enum MarkStatus { kStatusStandard = 0, kStatusOther = 8, kStatusCount = 9 };
 
 // The status's name as the popup names it: "標準", "必須" ... "計画2", "その他".
 const char* StatusName(int status);
+// The same name in UTF-16.
+const wchar_t* StatusWideName(int status);
 
 // What the statuses are matched against: each slot's icon file and index.
 struct SlotIcons {
@@ -32,8 +34,16 @@ struct FolderMark {
 };
 
 // Reads one folder's desktop.ini (at most its first 64 KB, any encoding) and
-// matches its icon against the slots. False when the folder carries no mark.
+// matches its icon against the slots. False when the folder carries no mark:
+// it has neither the System nor the ReadOnly bit, or its desktop.ini is
+// missing, unreadable or names neither icon nor description.
 bool ReadFolderMark(const wchar_t* folder, const SlotIcons& slots, FolderMark& mark);
+
+// The rule itself, on desktop.ini's bytes as read (UTF-16LE or UTF-8 with
+// their byte-order marks, else the ANSI code page): fills every field but the
+// time. The folder resolves a relative icon file.
+bool MarkFromIniBytes(const char* bytes, int length, const wchar_t* folder, const SlotIcons& slots,
+                      FolderMark& mark);
 
 // Told of each mark as the scan finds it, on the scanning thread.
 class MarkScanSink {
@@ -64,5 +74,16 @@ ScanTotals ScanFolderMarks(const wchar_t* root, const SlotIcons& slots, MarkScan
 // byte-order mark, lines ending in CR LF, the header line
 // "状態<TAB>フォルダ<TAB>説明<TAB>更新日時" first.
 CString MarksAsText(const FolderMark* const* marks, int count);
-// MarksAsText written to the file, whole or not at all.
+// MarksAsText written to the file, whole or not at all (a temporary file in
+// the same folder, then renamed over it).
 bool WriteMarksFile(const wchar_t* path, const FolderMark* const* marks, int count);
+// Orders marks as the export lists them: by path, ordinal, ignoring case.
+void SortMarksByFolder(const FolderMark** marks, int count);
+
+// A path for the -W file calls: full, in the \\?\ form that passes MAX_PATH,
+// without a trailing backslash but a drive root's. Empty when the path
+// cannot be made full.
+WideText LongPathOf(const wchar_t* path);
+// The path as the user knows it, without the \\?\ form; a drive keeps its
+// root's backslash.
+WideText ShownPathOf(const wchar_t* longPath);

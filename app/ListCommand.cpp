@@ -1,0 +1,199 @@
+#include "ListCommand.h"
+
+#include "MainApp.h"
+#include "OsVersion.h"
+#include "TargetFolders.h"
+
+#include "../overview/FolderMarks.h"
+#include "../ui/OverviewWindow.h"
+
+#include <stdlib.h>
+
+namespace {
+const int kMaxArguments = 6; // the program, /list, folder, /export, file, one more
+
+// The command line split as the folder arguments are: a quote only groups,
+// so a quoted drive root "D:\" stays whole.
+class Arguments {
+  public:
+    explicit Arguments(const wchar_t* commandLine) {
+        const size_t size = wcslen(commandLine) + 1;
+        wchar_t* argument = (wchar_t*)malloc(sizeof(wchar_t) * size);
+        if (!argument)
+            abort();
+        int length = 0;
+        bool quoted = false, started = false;
+        for (const wchar_t* at = commandLine; m_count < kMaxArguments; ++at) {
+            if (*at == L'"') {
+                quoted = !quoted;
+                started = true;
+                continue;
+            }
+            if (*at && (quoted || (*at != L' ' && *at != L'\t'))) {
+                argument[length++] = *at;
+                started = true;
+                continue;
+            }
+            argument[length] = L'\0';
+            if (started)
+                m_items[m_count++] = WideText(argument);
+            length = 0;
+            started = false;
+            if (!*at)
+                break;
+        }
+        free(argument);
+    }
+    int Count() const { return m_count; }
+    const wchar_t* operator[](int index) const { return index < m_count ? m_items[index] : L""; }
+    bool Is(int index, const wchar_t* word) const {
+        return index < m_count &&
+               CompareStringOrdinal(m_items[index], -1, word, -1, TRUE) == CSTR_EQUAL;
+    }
+
+  private:
+    WideText m_items[kMaxArguments];
+    int m_count = 0;
+};
+
+// The executable's path for the settings, found without any box: where CP932
+// cannot name it, the run takes the defaults and writes no settings file.
+CString QuietExecutablePath() {
+    CString ansi;
+    for (DWORD size = 256; size <= (1u << 16); size *= 2) {
+        wchar_t* path = (wchar_t*)malloc(sizeof(wchar_t) * size);
+        if (!path)
+            abort();
+        DWORD length = GetModuleFileNameW(nullptr, path, size);
+        bool whole = length < size;
+        if (whole && !AnsiPathOf(path, ansi))
+            ansi.Empty();
+        free(path);
+        if (whole)
+            break;
+    }
+    return ansi;
+}
+
+// One line for whoever started the program from a console or with its
+// error output redirected; nothing otherwise. A redirected stream gets
+// UTF-8, which spells every name.
+void Tell(const wchar_t* what, const wchar_t* name, DWORD error = NO_ERROR) {
+    WideText line(what);
+    line += name;
+    wchar_t* system = nullptr;
+    if (error != NO_ERROR &&
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                           FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, (wchar_t*)&system, 0, nullptr)) {
+        for (wchar_t* at = system; *at; ++at) {
+            if (*at == L'\r' || *at == L'\n')
+                *at = L' ';
+        }
+        line += L" (";
+        line += system;
+        line += L")";
+        LocalFree(system);
+    }
+    line += L"\r\n";
+    const wchar_t* text = line;
+    const int length = (int)wcslen(text);
+    DWORD written = 0;
+    HANDLE inherited = GetStdHandle(STD_ERROR_HANDLE);
+    if (inherited && inherited != INVALID_HANDLE_VALUE &&
+        GetFileType(inherited) != FILE_TYPE_CHAR) {
+        int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+        CString utf8;
+        WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.GetBuffer(size), size, nullptr, nullptr);
+        utf8.ReleaseBuffer(size);
+        WriteFile(inherited, utf8, (DWORD)utf8.GetLength(), &written, nullptr);
+        return;
+    }
+    // A GUI program has no console of its own: it borrows its starter's.
+    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    if (console != INVALID_HANDLE_VALUE) {
+        WriteConsoleW(console, text, (DWORD)length, &written, nullptr);
+        CloseHandle(console);
+    }
+    FreeConsole();
+}
+
+// Keeps every mark the scan reports.
+class CollectedMarks : public MarkScanSink {
+  public:
+    CollectedMarks() = default;
+    CollectedMarks(const CollectedMarks&) = delete;
+    CollectedMarks& operator=(const CollectedMarks&) = delete;
+    ~CollectedMarks() {
+        for (int i = 0; i < m_count; ++i)
+            delete m_marks[i];
+        free(m_marks);
+    }
+    void Found(const FolderMark& mark) override {
+        if (m_count == m_capacity) {
+            m_capacity = m_capacity ? m_capacity * 2 : 256;
+            m_marks = (const FolderMark**)realloc(m_marks, sizeof(*m_marks) * (size_t)m_capacity);
+            if (!m_marks)
+                abort();
+        }
+        m_marks[m_count++] = new FolderMark(mark);
+    }
+    const FolderMark** Marks() { return m_marks; }
+    int Count() const { return m_count; }
+
+  private:
+    const FolderMark** m_marks = nullptr;
+    int m_count = 0, m_capacity = 0;
+};
+
+int Export(const wchar_t* folder, const wchar_t* file) {
+    WideText root = LongPathOf(folder);
+    DWORD attributes = *(const wchar_t*)root ? GetFileAttributesW(root) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Tell(L"Vorelkin: フォルダが見つからないか、フォルダではありません: ", folder);
+        return kListNoFolder;
+    }
+    if (!*file) {
+        Tell(L"Vorelkin: /export の後に書き出すファイルの名前がありません", L"");
+        return kListNotWritten;
+    }
+    LoadSettings(QuietExecutablePath(), GetOSVersion()); // the export writes no settings back
+    CollectedMarks marks;
+    ScanFolderMarks(root, CurrentSlotIcons(), marks);
+    SortMarksByFolder(marks.Marks(), marks.Count());
+    if (!WriteMarksFile(file, marks.Marks(), marks.Count())) {
+        Tell(L"Vorelkin: ファイルに書き込めません: ", file, GetLastError());
+        return kListNotWritten;
+    }
+    return kListDone;
+}
+} // namespace
+
+bool RunListCommand(const wchar_t* commandLine, int& exitCode) {
+    Arguments arguments(commandLine);
+    if (!arguments.Is(1, L"/list"))
+        return false;
+    if (arguments.Is(2, L"/export")) {
+        Tell(L"Vorelkin: /list の後に一覧にするフォルダの名前がありません", L"");
+        exitCode = kListNoFolder;
+        return true;
+    }
+    if (arguments.Is(3, L"/export")) {
+        exitCode = Export(arguments[2], arguments[4]);
+        return true;
+    }
+    // Read once, never written back: another window may change the file
+    // meanwhile.
+    LoadSettings(QuietExecutablePath(), GetOSVersion());
+    if (arguments.Count() <= 2) {
+        exitCode = RunOverviewWindow(nullptr);
+        return true;
+    }
+    WideText full = LongPathOf(arguments[2]);
+    WideText folder = *(const wchar_t*)full ? ShownPathOf(full) : WideText(arguments[2]);
+    exitCode = RunOverviewWindow(folder);
+    return true;
+}

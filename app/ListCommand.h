@@ -1,0 +1,13 @@
+// The overview's command line: "/list" as the first argument runs the
+// overview instead of the popup.
+//   /list                          the window, after the folder picker
+//   /list "<folder>"               the window on that folder
+//   /list "<folder>" /export "<file>"  no window: the marks written to the file
+#pragma once
+
+// Exit codes of the export, for scripts.
+enum ListExit { kListDone = 0, kListNoFolder = 2, kListNotWritten = 3 };
+
+// False when the command line is not the overview's; otherwise runs it and
+// gives the process's exit code.
+bool RunListCommand(const wchar_t* commandLine, int& exitCode);
