@@ -282,6 +282,7 @@ void COverviewDlg::OnContextMenu(HWND from, LPARAM at) {
 
 void COverviewDlg::StartScan() {
     m_scan.Finish();
+    m_marksWaiting = false;
     {
         Selection none(*this, false);
         m_rows.Clear();
@@ -299,6 +300,17 @@ void COverviewDlg::StartScan() {
 void COverviewDlg::OnMarksWaiting(WPARAM number) {
     if (number != m_scan.Number())
         return;
+    // The first rows at once, then at most a batch a tick: each batch sorts
+    // and redraws, and the window must keep answering.
+    m_marksWaiting = true;
+    if (m_rows.Count() && GetTickCount() - m_lastBatch < kProgressMs)
+        return;
+    TakeMarks();
+}
+
+void COverviewDlg::TakeMarks() {
+    m_marksWaiting = false;
+    m_lastBatch = GetTickCount();
     MarkList found;
     m_scan.TakeFound(found);
     if (!found.Count())
@@ -313,7 +325,7 @@ void COverviewDlg::OnMarksWaiting(WPARAM number) {
 void COverviewDlg::OnScanEnded(WPARAM number) {
     if (number != m_scan.Number())
         return;
-    OnMarksWaiting(number); // what came after the last batch
+    TakeMarks(); // what came after the last batch
     KillTimer(m_hWnd, kProgressTimer);
     ShowTotals();
 }
@@ -321,6 +333,8 @@ void COverviewDlg::OnScanEnded(WPARAM number) {
 void COverviewDlg::OnProgressTimer() {
     if (!m_scan.IsRunning())
         return;
+    if (m_marksWaiting)
+        TakeMarks();
     wchar_t text[64];
     wsprintfW(text, L"%u 個のフォルダを調べました", m_scan.Scanned());
     SetStatusLine(text);
@@ -400,28 +414,46 @@ void COverviewDlg::OnFilterChanged() {
 
 COverviewDlg::Selection::Selection(COverviewDlg& window, bool keep) : m_window(window) {
     HWND list = window.m_list;
+    const COverviewRows& rows = window.m_rows;
     int focused = (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
-    m_focused = keep && focused >= 0 && focused < window.m_rows.VisibleCount()
-                    ? window.m_rows.Visible(focused)
-                    : nullptr;
+    m_focused =
+        keep && focused >= 0 && focused < rows.VisibleCount() ? rows.Visible(focused) : nullptr;
     if (keep)
         window.SelectedMarks(m_marks);
+    m_top = (int)SendMessageW(list, LVM_GETTOPINDEX, 0, 0);
+    m_shown = (int)SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0) + 1; // a part-shown last row
+    if (m_top < 0 || m_shown > kMaxShown)
+        m_shown = -1; // repaint whatever changes
+    for (int i = 0; i < m_shown; ++i)
+        m_rowsShown[i] = m_top + i < rows.VisibleCount() ? rows.Visible(m_top + i) : nullptr;
 }
 
 COverviewDlg::Selection::~Selection() {
     COverviewDlg& window = m_window;
-    SendMessageW(window.m_list, LVM_SETITEMCOUNT, window.m_rows.VisibleCount(), LVSICF_NOSCROLL);
+    HWND list = window.m_list;
+    const COverviewRows& rows = window.m_rows;
+    // The rows in view repaint only when they show other marks now: a scan
+    // adding rows out of view costs the window no drawing.
+    SendMessageW(list, LVM_SETITEMCOUNT, rows.VisibleCount(),
+                 LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    bool sameInView = m_shown >= 0;
+    for (int i = 0; sameInView && i < m_shown; ++i)
+        sameInView =
+            m_rowsShown[i] == (m_top + i < rows.VisibleCount() ? rows.Visible(m_top + i) : nullptr);
+    if (!sameInView)
+        InvalidateRect(list, nullptr, FALSE);
+
     LVITEMW state = {};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(window.m_list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&state);
+    if (SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) || m_focused)
+        SendMessageW(list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&state);
     window.Select(m_marks);
-    int focused = m_focused ? window.m_rows.RowOf(m_focused) : -1;
+    int focused = m_focused ? rows.RowOf(m_focused) : -1;
     if (focused >= 0) {
         state.state = LVIS_FOCUSED;
         state.stateMask = LVIS_FOCUSED;
-        SendMessageW(window.m_list, LVM_SETITEMSTATE, focused, (LPARAM)&state);
+        SendMessageW(list, LVM_SETITEMSTATE, focused, (LPARAM)&state);
     }
-    InvalidateRect(window.m_list, nullptr, FALSE);
 }
 
 void COverviewDlg::SelectedMarks(MarkList& marks) const {

@@ -61,15 +61,22 @@ class COverviewDlg : public CDialog {
         ~Selection();
 
       private:
+        static const int kMaxShown = 256;
+
         COverviewDlg& m_window;
         MarkList m_marks;
         FolderMark* m_focused = nullptr;
+        // The rows in view before the change.
+        int m_top = 0;
+        int m_shown = 0;
+        FolderMark* m_rowsShown[kMaxShown] = {};
     };
 
     void AddColumns();
     void ShowSortArrow();
     void LoadStatusIcons();
     void StartScan();
+    void TakeMarks();
     void FillStatusFilter();
     void ShowTotals();
     void SetStatusLine(const wchar_t* text);
@@ -90,6 +97,8 @@ class COverviewDlg : public CDialog {
     SlotIcons m_slots;
     COverviewRows m_rows;
     COverviewScan m_scan;
-    bool m_filterStale = false; // counts changed while the status list was open
+    bool m_marksWaiting = false; // told of marks not yet taken
+    DWORD m_lastBatch = 0;       // when they were last taken
+    bool m_filterStale = false;  // counts changed while the status list was open
     HICON m_hIcon = nullptr;
 };

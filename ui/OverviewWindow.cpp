@@ -1,8 +1,7 @@
 #include "OverviewWindow.h"
 
 #include "OverviewDlg.h"
-#include "../app/MainApp.h"
-#include "../app/OsVersion.h"
+#include "../app/ListCommand.h"
 #include "../app/Settings.h"
 #include "../framework/App.h"
 
@@ -36,12 +35,6 @@ bool PickFolder(WideText& folder) {
         CoUninitialize();
     return picked;
 }
-
-// The same settings as the popup's, whoever starts the window.
-void LoadSettingsOnce() {
-    if (g_strExePath.IsEmpty())
-        LoadSettings(AfxGetModulePath(), GetOSVersion());
-}
 } // namespace
 
 int RunOverviewWindow(const wchar_t* folder) {
@@ -51,9 +44,15 @@ int RunOverviewWindow(const wchar_t* folder) {
             return 0;
         folder = picked;
     }
+    DWORD attributes = GetFileAttributesW(LongPathOf(folder));
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        WideText text(L"フォルダが見つからないか、フォルダではありません:\r\n");
+        text += folder;
+        WideMessageBox(text);
+        return kListNoFolder;
+    }
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    LoadSettingsOnce();
 
     COverviewDlg window(folder);
     CWinApp* app = AfxGetApp();

@@ -60,7 +60,7 @@ void ClickHeader(HWND list, int column) {
 // narrow the rows; a header click sorts and a second reverses; "状態を変更..."
 // runs the popup on the two selected rows, which then show the new status;
 // closing writes no settings.
-TEST(Overview, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
+TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     Install install(true);
     const CString tree = install.Target();
     const CString icons = install.Dir() + "\\icons\\";
