@@ -134,7 +134,8 @@ void BenchOverviewWindow(int repetitions, int folders) {
         std::sort(run.idle.begin(), run.idle.end());
         printf(
             "    run %d: window %.0f ms, then first row %.0f ms; scan %.1f s; %zu messages while "
-            "scanning answered in median %.1f ms, slowest %.1f ms (after it: median %.1f ms, "
+            "scanning answered in median %.1f ms, 99th percentile %.1f ms, slowest %.1f ms (after "
+            "it: median %.1f ms, "
             "slowest %.1f ms)\n",
             i + 1, run.windowMs, run.firstRowMs, run.scanMs / 1000, run.answers.size(),
             run.answers[run.answers.size() / 2], run.answers.back(), run.idle[run.idle.size() / 2],

@@ -63,11 +63,20 @@ DWORD WINAPI COverviewScan::Run(LPVOID self) {
 
 void COverviewScan::Found(const FolderMark& mark) {
     FolderMark* copy = new FolderMark(mark);
-    ScopedLock hold(m_lock);
-    m_found.Push(copy);
-    // One message for a whole batch: the window takes everything waiting.
-    if (!m_posted)
-        m_posted = PostMessageW(m_window, kMarksWaiting, m_number, 0) != FALSE;
+    bool post = false;
+    {
+        ScopedLock hold(m_lock);
+        m_found.Push(copy);
+        // One message for a whole batch: the window takes everything waiting.
+        post = !m_posted;
+        m_posted = true;
+    }
+    // Posted outside the lock: a post can wait on the system (Wine's server),
+    // and the window's thread must not wait with it.
+    if (post && !PostMessageW(m_window, kMarksWaiting, m_number, 0)) {
+        ScopedLock hold(m_lock);
+        m_posted = false;
+    }
 }
 
 void COverviewScan::TakeFound(MarkList& into) {

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
 using Rows = std::vector<std::string>;
 
@@ -43,6 +45,35 @@ Rows ReadRows(HWND list, DWORD pid, const CString& tree) {
     return rows;
 }
 
+// The modifier held down over one key press.
+void Chord(WORD modifier, WORD key) {
+    INPUT input[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
+    input[0].ki.wVk = input[1].ki.wVk = modifier;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &input[0], sizeof(INPUT));
+    PressKey(key);
+    SendInput(1, &input[1], sizeof(INPUT));
+}
+
+std::string Narrow(const std::wstring& text) {
+    CString cp932;
+    SpellInCp932(text.c_str(), cp932);
+    return std::string(cp932);
+}
+
+std::wstring Clipboard() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (const wchar_t* locked = data ? (const wchar_t*)GlobalLock(data) : nullptr) {
+        text = locked;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
 // Clicks a column's header, as wide as the list reports its columns.
 void ClickHeader(HWND list, int column) {
     HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
@@ -59,7 +90,8 @@ void ClickHeader(HWND list, int column) {
 // A small tree scanned in the window: the status filter and the text filter
 // narrow the rows; a header click sorts and a second reverses; "状態を変更..."
 // runs the popup on the two selected rows, which then show the new status;
-// closing writes no settings.
+// Ctrl+C copies the selected rows and Ctrl+S saves the rows shown; closing
+// writes no settings.
 TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     Install install(true);
     const CString tree = install.Target();
@@ -68,8 +100,8 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
         const char* name;
         CString ini;
     } folders[] = {
-        {"a", "IconFile=" + icons + "fld02.ico\r\nIconIndex=0\r\nInfoTip=資料A\r\n"},
-        {"b", "IconFile=" + icons + "fld04.ico\r\nIconIndex=0\r\nInfoTip=資料B\r\n"},
+        {"a", "IconFile=" + icons + "fld02.ico\r\nIconIndex=0\r\nInfoTip=資料\r\n"},
+        {"b", "IconFile=" + icons + "fld04.ico\r\nIconIndex=0\r\nInfoTip=資料\r\n"},
         {"c", "InfoTip=メモ\r\n"},
         {"d", "IconFile=C:\\elsewhere\\own.ico\r\nIconIndex=3\r\n"},
     };
@@ -116,17 +148,13 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
         return rows() == Rows({"その他 d", "未処理 b", "重要 a", "標準 c"});
     }));
 
-    // The middle two rows, b and a, to 重要 through the popup's keys.
+    // The middle two rows, b and a, to 重要 through the popup's keys; the
+    // prompt holds the description they share, which Enter keeps.
     ASSERT_TRUE(WaitForKeyboard(window));
     PressKey(VK_TAB); // from the text box to the list
     PressKey(VK_HOME);
     PressKey(VK_DOWN);
-    INPUT shift[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
-    shift[0].ki.wVk = shift[1].ki.wVk = VK_SHIFT;
-    shift[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(1, &shift[0], sizeof(INPUT));
-    PressKey(VK_DOWN);
-    SendInput(1, &shift[1], sizeof(INPUT));
+    Chord(VK_SHIFT, VK_DOWN);
     PressKey(VK_F2);
     HWND chooser = WaitForChooser(process.Id());
     ASSERT_TRUE(chooser);
@@ -141,6 +169,25 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     EXPECT_TRUE(WaitFor([&] {
         return rows() == Rows({"その他 d", "重要 a", "重要 b", "標準 c"});
     }));
+
+    // Ctrl+C copies the two rows still selected; Ctrl+S saves every row
+    // shown, in the order shown.
+    ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
+    ASSERT_TRUE(WaitForKeyboard(window));
+    Chord(VK_CONTROL, 'C');
+    std::wstring copied;
+    ASSERT_TRUE(WaitFor([&] { return (copied = Clipboard()).size() > 0; }));
+    const std::wstring at = std::wstring(WideText("\t" + tree + "\\"));
+    EXPECT_EQ(0u, copied.find(L"重要" + at + L"a\t資料\t")) << Narrow(copied);
+    EXPECT_NE(std::wstring::npos, copied.find(L"\r\n重要" + at + L"b\t資料\t"));
+    EXPECT_EQ(2, std::count(copied.begin(), copied.end(), L'\n'));
+    const CString saved = install.Dir() + "\\saved.tsv";
+    Chord(VK_CONTROL, 'S');
+    ASSERT_TRUE(ChooseFile(process.Id(), saved));
+    ASSERT_TRUE(WaitFor([&] { return FileExists(saved); }));
+    std::string lines = ReadBytes(saved);
+    size_t d = lines.find("\\d\t"), a = lines.find("\\a\t"), b = lines.find("\\b\t");
+    EXPECT_TRUE(d != std::string::npos && d < a && a < b && b < lines.find("\\c\t"));
 
     ASSERT_TRUE(WaitForKeyboard(window));
     PressKey(VK_ESCAPE);
