@@ -32,9 +32,11 @@ class COverviewDlg : public CDialog {
     void OnDestroy();
     bool OnListNotify(NMHDR& header, LRESULT& result);
     void OnContextMenu(HWND from, LPARAM at);
+    // The scan (OverviewScanning.cpp).
     void OnMarksWaiting(WPARAM number);
     void OnScanEnded(WPARAM number);
     void OnProgressTimer();
+    // The filters (OverviewListRows.cpp).
     void OnFilterChanged();
     void OnFilterClosed();
 
@@ -50,7 +52,11 @@ class COverviewDlg : public CDialog {
     DECLARE_MESSAGE_MAP()
 
   private:
-    // Kept across a change of the rows: the selected marks and the focused
+    // While scanning: the status line's progress, and the marks taken.
+    static const UINT_PTR kProgressTimer = 1;
+    static const UINT kProgressMs = 100;
+
+    // Kept across a change of the rows (OverviewListRows.cpp): the selected marks and the focused
     // one stay selected and focused wherever their rows go; the list learns
     // the new row count when it ends.
     class Selection {
@@ -92,7 +98,6 @@ class COverviewDlg : public CDialog {
     WideText m_statusNames[kStatusCount];
     HWND m_list = nullptr;
     HACCEL m_keys = nullptr;
-    HIMAGELIST m_statusIcons = nullptr; // the list owns it
     int m_statusImage[kStatusCount] = {};
     SlotIcons m_slots;
     COverviewRows m_rows;
