@@ -90,12 +90,15 @@ void ClickHeader(HWND list, int column) {
 // A small tree scanned in the window: the status filter and the text filter
 // narrow the rows; a header click sorts and a second reverses; "状態を変更..."
 // runs the popup on the two selected rows, which then show the new status;
-// Ctrl+C copies the selected rows and Ctrl+S saves the rows shown; closing
-// writes no settings.
+// Ctrl+C copies the selected rows and Ctrl+S saves the rows shown; the
+// settings sheet's OK writes the one key it changed and matches the statuses
+// again; closing writes no settings.
 TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     Install install(true);
     const CString tree = install.Target();
     const CString icons = install.Dir() + "\\icons\\";
+    const CString own = install.Dir() + "\\own.ico"; // no slot's, until the sheet makes it 1's
+    ASSERT_TRUE(CopyFileA(icons + "fld03.ico", own, FALSE));
     struct {
         const char* name;
         CString ini;
@@ -103,7 +106,7 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
         {"a", "IconFile=" + icons + "fld02.ico\r\nIconIndex=0\r\nInfoTip=資料\r\n"},
         {"b", "IconFile=" + icons + "fld04.ico\r\nIconIndex=0\r\nInfoTip=資料\r\n"},
         {"c", "InfoTip=メモ\r\n"},
-        {"d", "IconFile=C:\\elsewhere\\own.ico\r\nIconIndex=3\r\n"},
+        {"d", "IconFile=" + own + "\r\nIconIndex=0\r\n"},
     };
     for (const auto& folder : folders) {
         CString path = tree + "\\" + folder.name;
@@ -189,8 +192,26 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     size_t d = lines.find("\\d\t"), a = lines.find("\\a\t"), b = lines.find("\\b\t");
     EXPECT_TRUE(d != std::string::npos && d < a && a < b && b < lines.find("\\c\t"));
 
+    // Ctrl+, and "変更..." make own.ico slot 1's file; OK writes that key
+    // alone, over a hand edit made meanwhile, and d shows 必須 at once.
+    std::string edited = settings;
+    edited.replace(edited.find("TOUMEIDO=50"), 11, "TOUMEIDO=80");
+    ASSERT_TRUE(WriteBytes(install.Ini(), edited));
+    ASSERT_TRUE(WaitForKeyboard(window));
+    Chord(VK_CONTROL, VK_OEM_COMMA);
+    HWND sheet =
+        WaitForDialog(process.Id(), [](HWND w) { return TextOf(w) == "Vorelkinのプロパティ"; });
+    ASSERT_TRUE(sheet);
+    PostClick((HWND)SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0), IDC_CHANGE_ICON);
+    ASSERT_TRUE(ChooseFile(process.Id(), own));
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(sheet); }));
+    PostClick(sheet, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return rows() == Rows({"重要 a", "重要 b", "必須 d", "標準 c"}); }));
+    const CString path1 = icons + "fld01.ico";
+    edited.replace(edited.find(std::string(path1)), (size_t)path1.GetLength(), std::string(own));
+
     ASSERT_TRUE(WaitForKeyboard(window));
     PressKey(VK_ESCAPE);
     EXPECT_EQ(0u, process.WaitExit());
-    EXPECT_EQ(settings, ReadBytes(install.Ini()));
+    EXPECT_EQ(edited, ReadBytes(install.Ini())); // nothing more at exit
 }
