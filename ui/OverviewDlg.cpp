@@ -84,7 +84,11 @@ BOOL COverviewDlg::OnInitDialog() {
     title += m_folder;
     SetWindowTextW(m_hWnd, title);
     SendMessage(WM_SETICON, ICON_BIG, (LPARAM)m_hIcon);
-    SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
+    // The title bar's own size from the file, rather than the large one shrunk.
+    HICON small =
+        (HICON)LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+    SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)(small ? small : m_hIcon));
     m_keys = LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_OVERVIEW_KEYS));
 
     m_list = Item(IDC_OV_LIST);

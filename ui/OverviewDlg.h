@@ -52,9 +52,12 @@ class COverviewDlg : public CDialog {
     DECLARE_MESSAGE_MAP()
 
   private:
-    // While scanning: the status line's progress, and the marks taken.
+    // While scanning: the status line's progress each tick; the marks found
+    // taken at once when the list is empty, then at most once per batch time,
+    // as each batch sorts and may redraw the rows in view.
     static const UINT_PTR kProgressTimer = 1;
     static const UINT kProgressMs = 100;
+    static const DWORD kBatchMs = 250;
 
     // Kept across a change of the rows (OverviewListRows.cpp): the selected marks and the focused
     // one stay selected and focused wherever their rows go; the list learns

@@ -24,10 +24,9 @@ void COverviewDlg::StartScan() {
 void COverviewDlg::OnMarksWaiting(WPARAM number) {
     if (number != m_scan.Number())
         return;
-    // The first rows at once, then at most a batch a tick: each batch sorts
-    // and redraws, and the window must keep answering.
+    // The first rows at once, then the tick takes them (kBatchMs).
     m_marksWaiting = true;
-    if (m_rows.Count() && GetTickCount() - m_lastBatch < kProgressMs)
+    if (m_rows.Count() && GetTickCount() - m_lastBatch < kBatchMs)
         return;
     TakeMarks();
 }
@@ -57,7 +56,7 @@ void COverviewDlg::OnScanEnded(WPARAM number) {
 void COverviewDlg::OnProgressTimer() {
     if (!m_scan.IsRunning())
         return;
-    if (m_marksWaiting)
+    if (m_marksWaiting && GetTickCount() - m_lastBatch >= kBatchMs)
         TakeMarks();
     wchar_t text[64];
     wsprintfW(text, L"%u 個のフォルダを調べました", m_scan.Scanned());
