@@ -6,130 +6,190 @@
 bool g_bCollectingFolders = false;
 
 namespace {
-const ULONG_PTR kHandOverMark = 0x564B4631; // "VKF1"
-const DWORD kMaxMessageBytes = 64 * 1024;
-// Long enough for a collector that is still starting, under load.
-const DWORD kWaitMs = 10000;
-const int kMaxOthers = 64;
-const wchar_t kClass[] = L"VorelkinFolderCollector";
-TargetFolders* g_collected = nullptr;
+const DWORD kReadMs = 2000;
+const DWORD kUiMs = 5000;
+const UINT kTakeMessage = WM_APP + 1;
+const wchar_t kWindowClass[] = L"VorelkinHandOver";
+const int kNamesShown = 10;
 
-// The user's name: one user's launches never find another's.
-WideText UserName() {
-    wchar_t name[257] = L"";
-    DWORD size = 257;
-    GetUserNameW(name, &size);
-    return WideText(name);
-}
-
-bool SameUserAsUs(HWND sender) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(sender, &pid);
-    ScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    HANDLE token = nullptr, ours = nullptr;
-    if (!process.IsValid() || !OpenProcessToken(process, TOKEN_QUERY, &token))
-        return false;
-    ScopedKernelHandle theirToken(token);
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &ours))
-        return false;
-    ScopedKernelHandle ourToken(ours);
-    char theirs[256], mine[256];
-    DWORD size = 0;
-    return GetTokenInformation(theirToken, TokenUser, theirs, sizeof(theirs), &size) &&
-           GetTokenInformation(ourToken, TokenUser, mine, sizeof(mine), &size) &&
-           EqualSid(((TOKEN_USER*)theirs)->User.Sid, ((TOKEN_USER*)mine)->User.Sid);
-}
-
-LRESULT CALLBACK Receive(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_COPYDATA)
-        return DefWindowProcW(window, message, wParam, lParam);
-    return g_bCollectingFolders && g_collected && SameUserAsUs((HWND)wParam) &&
-           TakeHandOver(*(const COPYDATASTRUCT*)lParam, *g_collected);
-}
-
-// The hand-over's names: each ends in a NUL, and an empty one ends them.
-struct HandOverNames {
-    explicit HandOverNames(const TargetFolders& folders) {
-        for (int i = 0; i < folders.Count(); ++i)
-            Append(folders.NameOf(folders.Path(i)));
-        Append(L"");
+void TellUnanswered(const TargetFolders& folders) {
+    WideText text(L"先に開いた Vorelkin にフォルダを渡しましたが、返事がありませんでした。"
+                  L"二重に付けないよう、ここでは一覧を開きません。"
+                  L"そちらで付かなかったときは、もう一度選んでください:");
+    for (int i = 0; i < folders.Count() && i < kNamesShown; ++i) {
+        text += L"\r\n";
+        text += folders.Name(i);
     }
-    HandOverNames(const HandOverNames&) = delete;
-    HandOverNames& operator=(const HandOverNames&) = delete;
-    ~HandOverNames() { free(text); }
-    void Append(const wchar_t* name) {
-        size_t length = wcslen(name) + 1;
-        wchar_t* joined = (wchar_t*)realloc(text, sizeof(wchar_t) * (count + length));
-        if (!joined)
-            abort();
-        memcpy(joined + count, name, sizeof(wchar_t) * length);
-        text = joined;
-        count += length;
+    if (folders.Count() > kNamesShown) {
+        wchar_t more[64];
+        wsprintfW(more, L"\r\nほか %d 個", folders.Count() - kNamesShown);
+        text += more;
     }
-    wchar_t* text = nullptr;
-    size_t count = 0;
-};
+    WideMessageBox(text);
+}
 } // namespace
+
+FolderCollector::FolderCollector() {
+    InitializeCriticalSection(&m_lock);
+}
 
 FolderCollector::~FolderCollector() {
     g_bCollectingFolders = false;
-    g_collected = nullptr;
+    if (m_thread.IsValid()) {
+        SetEvent(m_stop);
+        // The pipe's thread may be offering folders to this one: answer it.
+        HANDLE thread = m_thread;
+        while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) ==
+               WAIT_OBJECT_0 + 1) {
+            MSG message;
+            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
     if (m_window)
         DestroyWindow(m_window);
+    DeleteCriticalSection(&m_lock);
 }
 
 bool FolderCollector::HandOverOrCollect(const TargetFolders& folders, TargetFolders& mine) {
-    WideText user = UserName(), turnName(L"Local\\Vorelkin.folders.");
-    turnName += user;
-    m_turn.Reset(CreateMutexW(nullptr, FALSE, turnName));
-    DWORD waited = m_turn.IsValid() ? WaitForSingleObject(m_turn, kWaitMs) : WAIT_FAILED;
-    // Our window names the sender to the collector, which checks its user.
+    HandOverMessage message(folders);
+    // Too much for one message: only ask whether a collector runs.
+    const bool fits = folders.Count() <= TargetFolders::kMax && message.Size() <= kMaxHandOverBytes;
+    const WideText pipeName = CollectorPipeName(OwnExecutablePath());
+    // Two launches may both find no collector: one makes the pipe, the other
+    // then hands over to it.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        switch (SendHandOver(pipeName, message.Bytes(), fits ? message.Size() : 0)) {
+        case HandOverAnswer::kTaken:
+            return true;
+        case HandOverAnswer::kUnanswered:
+            TellUnanswered(folders);
+            return true;
+        case HandOverAnswer::kRefused:
+            return false;
+        case HandOverAnswer::kNoCollector:
+            break;
+        }
+        if (StartServing(pipeName, mine))
+            return false;
+    }
+    return false;
+}
+
+bool FolderCollector::StartServing(const wchar_t* pipeName, TargetFolders& mine) {
+    m_pipe.Reset(CreateCollectorPipe(pipeName));
+    if (!m_pipe.IsValid())
+        return false;
     WNDCLASSW windowClass = {0,       Receive, 0,       0,       GetModuleHandleW(nullptr),
-                             nullptr, nullptr, nullptr, nullptr, kClass};
+                             nullptr, nullptr, nullptr, nullptr, kWindowClass};
     RegisterClassW(&windowClass);
-    m_window = CreateWindowW(kClass, user, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    m_window = CreateWindowW(kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                              windowClass.hInstance, nullptr);
-    HandOverNames names(folders);
-    COPYDATASTRUCT message = {kHandOverMark, (DWORD)(names.count * sizeof(wchar_t)), names.text};
-    // Listed before any is asked: a launch that hands over ends at once, and
-    // the search cannot go on after a window that is gone.
-    HWND others[kMaxOthers];
-    int count = 0;
-    for (HWND other = nullptr;
-         count < kMaxOthers &&
-         (other = FindWindowExW(HWND_MESSAGE, other, kClass, user)) != nullptr;) {
-        if (other != m_window)
-            others[count++] = other;
+    m_stop.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (m_window && m_stop.IsValid()) {
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, (LONG_PTR)this);
+        m_mine = &mine;
+        m_thread.Reset(CreateThread(nullptr, 0, ServeThread, this, 0, nullptr));
     }
-    bool taken = false;
-    for (int i = 0; i < count && !taken; ++i) {
-        DWORD_PTR result = 0;
-        taken = SendMessageTimeoutW(others[i], WM_COPYDATA, (WPARAM)m_window, (LPARAM)&message,
-                                    SMTO_ABORTIFHUNG, kWaitMs, &result) &&
-                result;
+    g_bCollectingFolders = m_thread.IsValid();
+    if (!g_bCollectingFolders)
+        m_pipe.Reset(); // a pipe no one serves would keep launches waiting
+    return true;
+}
+
+DWORD WINAPI FolderCollector::ServeThread(void* self) {
+    ((FolderCollector*)self)->Serve();
+    return 0;
+}
+
+void FolderCollector::Serve() {
+    ScopedKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    while (event.IsValid() && WaitForSingleObject(m_stop, 0) != WAIT_OBJECT_0) {
+        OVERLAPPED io = {};
+        io.hEvent = event;
+        DWORD bytes = 0;
+        bool connected = ConnectNamedPipe(m_pipe, &io) || GetLastError() == ERROR_PIPE_CONNECTED;
+        if (!connected && GetLastError() == ERROR_IO_PENDING)
+            connected = CompleteIo(m_pipe, io, FALSE, INFINITE, bytes, m_stop);
+        if (connected && WaitForSingleObject(m_stop, 0) != WAIT_OBJECT_0)
+            connected = ServeClient();
+        DisconnectNamedPipe(m_pipe);
+        if (!connected)
+            WaitForSingleObject(m_stop, 50); // no busy loop on a pipe gone wrong
     }
-    g_collected = &mine;
-    g_bCollectingFolders = !taken && m_window;
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
-        ReleaseMutex(m_turn);
+}
+
+bool FolderCollector::ServeClient() {
+    // Only this user's launches in this session; any other goes unanswered.
+    ULONG client = 0;
+    if (!GetNamedPipeClientProcessId(m_pipe, &client) || !*(const wchar_t*)ExecutableOfOurs(client))
+        return true;
+    ScopedKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    BYTE* message = (BYTE*)malloc(kMaxHandOverBytes);
+    if (!event.IsValid() || !message) {
+        free(message);
+        return false;
+    }
+    OVERLAPPED io = {};
+    io.hEvent = event;
+    DWORD size = 0;
+    // A message over the limit fails with ERROR_MORE_DATA: refused whole.
+    bool read = CompleteIo(m_pipe, io, ReadFile(m_pipe, message, kMaxHandOverBytes, nullptr, &io),
+                           kReadMs, size, m_stop);
+    TargetFolders incoming;
+    const DWORD answer = read && ReadHandOver(message, size, incoming) && Offer(incoming)
+                             ? kMarkTaken
+                             : kMarkRefused;
+    free(message);
+    io = {};
+    io.hEvent = event;
+    DWORD bytes = 0;
+    if (!CompleteIo(m_pipe, io, WriteFile(m_pipe, &answer, sizeof(answer), nullptr, &io), kReadMs,
+                    bytes, m_stop))
+        return true;
+    // The launch closes its end once it has read the answer; disconnecting
+    // before that would throw the answer away.
+    BYTE rest[256];
+    io = {};
+    io.hEvent = event;
+    CompleteIo(m_pipe, io, ReadFile(m_pipe, rest, sizeof(rest), nullptr, &io), kReadMs, bytes,
+               m_stop);
+    return true;
+}
+
+bool FolderCollector::Offer(const TargetFolders& incoming) {
+    EnterCriticalSection(&m_lock);
+    m_offered = &incoming;
+    m_state = State::kPending;
+    const WPARAM id = ++m_offerId;
+    LeaveCriticalSection(&m_lock);
+    // Only the UI thread knows whether the popup still collects. An answer
+    // that comes after the time is up finds the offer withdrawn.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(m_window, kTakeMessage, id, 0, SMTO_NORMAL, kUiMs, &result);
+    EnterCriticalSection(&m_lock);
+    const bool taken = m_state == State::kTaken;
+    m_state = State::kIdle;
+    m_offered = nullptr;
+    LeaveCriticalSection(&m_lock);
     return taken;
 }
 
-bool TakeHandOver(const COPYDATASTRUCT& message, TargetFolders& folders) {
-    const DWORD size = message.cbData;
-    const wchar_t* names = (const wchar_t*)message.lpData;
-    if (message.dwData != kHandOverMark || !names || size < 2 * sizeof(wchar_t) ||
-        size > kMaxMessageBytes || size % sizeof(wchar_t))
-        return false;
-    const DWORD count = size / sizeof(wchar_t);
-    if (names[count - 1] || names[count - 2])
-        return false;
-    for (const wchar_t* at = names; *at; at += wcslen(at) + 1) {
-        DWORD attributes = GetFileAttributesW(at);
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return false;
+// On the UI thread. Another process that sends this message can do no more
+// than have an offer that was checked already taken sooner.
+void FolderCollector::TakeOffered(WPARAM id) {
+    EnterCriticalSection(&m_lock);
+    if (id == m_offerId && m_state == State::kPending) {
+        m_state = g_bCollectingFolders ? State::kTaken : State::kRefused;
+        for (int i = 0; m_state == State::kTaken && i < m_offered->Count(); ++i)
+            m_mine->AddSpelled(m_offered->Name(i), m_offered->Path(i));
     }
-    for (const wchar_t* at = names; *at; at += wcslen(at) + 1)
-        folders.Add(at);
-    return true;
+    LeaveCriticalSection(&m_lock);
+}
+
+LRESULT CALLBACK FolderCollector::Receive(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    FolderCollector* collector = (FolderCollector*)GetWindowLongPtrW(window, GWLP_USERDATA);
+    if (message != kTakeMessage || !collector)
+        return DefWindowProcW(window, message, wParam, lParam);
+    collector->TakeOffered(wParam);
+    return 0;
 }

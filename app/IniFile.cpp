@@ -1,30 +1,19 @@
-// The settings file's keys read and written one at a time. The file is
-// read whole and edited in place, so every byte that is not the key's stays;
-// files in a Unicode encoding are edited in their own.
+// INI files read whole and edited in place, so every byte that is not a
+// key's stays; files in a Unicode encoding are edited in their own.
 #include "IniFile.h"
 #include "Settings.h"
 
 #include "IniText.h"
-#include "../framework/Scoped.h"
-#include "WideText.h"
+#include "WholeFile.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
 const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-// Long enough for any other launch to finish its one key; a holder that
-// never lets go must not freeze us.
+// Long enough for any other launch to finish its write; a holder that never
+// lets go must not freeze us.
 const DWORD kLockWaitMs = 5000;
-
-// The file's text as the profile service reads it: CP932 bytes, UTF-8 after
-// its byte-order mark, or UTF-16 (little-endian) after its mark, edited as
-// UTF-8 and written back in its own encoding.
-enum class Encoding { Cp932, Utf8, Utf16, Other };
-
-struct IniFileText {
-    Encoding encoding = Encoding::Cp932;
-    CString text;
-};
 
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 const char kUtf16Mark[] = "\xFF\xFE";
@@ -71,46 +60,34 @@ bool StartsWith(const CString& bytes, const char* mark, int length) {
     return bytes.GetLength() >= length && memcmp(bytes.GetString(), mark, (size_t)length) == 0;
 }
 
-IniFileText Decode(const CString& bytes) {
-    IniFileText file;
+void Decode(const CString& bytes, IniEncoding& encoding, CString& text) {
+    encoding = IniEncoding::Cp932;
+    text = bytes;
     if (StartsWith(bytes, kUtf8Mark, 3)) {
-        file.encoding = Encoding::Utf8;
-        file.text = bytes.Mid(3);
+        encoding = IniEncoding::Utf8;
+        text = bytes.Mid(3);
     } else if (StartsWith(bytes, kUtf16Mark, 2)) {
-        file.encoding = Encoding::Utf16;
-        file.text = Utf16ToUtf8(bytes.GetString() + 2, bytes.GetLength() - 2);
+        encoding = IniEncoding::Utf16;
+        text = Utf16ToUtf8(bytes.GetString() + 2, bytes.GetLength() - 2);
         // Only text that comes back unchanged is edited; anything else
         // (an odd byte, a lone surrogate) is left to the profile service.
-        if (kUtf16Mark + Utf8ToUtf16(file.text) != bytes)
-            file.encoding = Encoding::Other;
+        if (kUtf16Mark + Utf8ToUtf16(text) != bytes)
+            encoding = IniEncoding::Other;
     } else if (StartsWith(bytes, "\xFE\xFF", 2)) {
-        file.encoding = Encoding::Other; // big-endian UTF-16
-    } else {
-        file.text = bytes;
+        encoding = IniEncoding::Other; // big-endian UTF-16
     }
-    return file;
 }
 
-CString Encode(const IniFileText& file) {
-    if (file.encoding == Encoding::Utf8)
-        return kUtf8Mark + file.text;
-    if (file.encoding == Encoding::Utf16)
-        return kUtf16Mark + Utf8ToUtf16(file.text);
-    return file.text;
+CString Encode(IniEncoding encoding, const CString& text) {
+    if (encoding == IniEncoding::Utf8)
+        return kUtf8Mark + text;
+    if (encoding == IniEncoding::Utf16)
+        return kUtf16Mark + Utf8ToUtf16(text);
+    return text;
 }
 
-IniBytes KindOf(const IniFileText& file) {
-    return file.encoding == Encoding::Cp932 ? IniBytes::Cp932 : IniBytes::Utf8;
-}
-
-// Our texts are CP932; a Unicode file holds them as UTF-8 while edited.
-CString ToFile(const IniFileText& file, const CString& text) {
-    return file.encoding == Encoding::Cp932 ? text
-                                            : Convert(text, text.GetLength(), CP_ACP, CP_UTF8);
-}
-CString FromFile(const IniFileText& file, const CString& text) {
-    return file.encoding == Encoding::Cp932 ? text
-                                            : Convert(text, text.GetLength(), CP_UTF8, CP_ACP);
+IniBytes KindOf(IniEncoding encoding) {
+    return encoding == IniEncoding::Cp932 ? IniBytes::Cp932 : IniBytes::Utf8;
 }
 
 bool ReadAll(HANDLE file, CString& bytes) {
@@ -138,45 +115,226 @@ bool ReadAll(HANDLE file, CString& bytes) {
     return true;
 }
 
-bool WriteWhole(HANDLE file, const CString& bytes) {
-    DWORD written = 0;
-    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-        !WriteFile(file, bytes, (DWORD)bytes.GetLength(), &written, nullptr))
-        return false;
-    if (written != (DWORD)bytes.GetLength()) {
-        SetLastError(ERROR_DISK_FULL);
-        return false;
+// Messages sent to this thread are answered meanwhile, as during
+// SendMessage, so a window of the waiting thread never counts as hung.
+bool WaitAnswering(HANDLE object, DWORD limitMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD waited = GetTickCount() - start;
+        DWORD result =
+            MsgWaitForMultipleObjectsEx(1, &object, waited < limitMs ? limitMs - waited : 0,
+                                        QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0)
+            return true;
+        if (result != WAIT_OBJECT_0 + 1)
+            return false; // the limit, or a failed wait
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    return SetEndOfFile(file) != FALSE;
+}
+
+bool IsMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 } // namespace
 
+CString Utf8Of(const wchar_t* text) {
+    int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1)
+        return CString();
+    CString result;
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.GetBuffer(length), length, nullptr, nullptr);
+    result.ReleaseBuffer(length - 1);
+    return result;
+}
+
+WideText WideOfUtf8(const CString& utf8) {
+    int count = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    if (count <= 1)
+        return WideText();
+    CString buffer;
+    wchar_t* wide = (wchar_t*)buffer.GetBuffer(count * 2);
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, count);
+    return WideText(wide);
+}
+
 IniFileLock::IniFileLock(const char* path) {
-    if (!path)
+    if (!path) {
+        m_owned = true;
         return;
-    char full[MAX_PATH * 4];
-    DWORD length = GetFullPathNameA(path, sizeof(full), full, nullptr);
-    if (length == 0 || length >= sizeof(full))
+    }
+    // Wide: the -A call refuses a path of MAX_PATH bytes or more.
+    wchar_t full[0x8000];
+    DWORD length = GetFullPathNameW(WideText(path), 0x8000, full, nullptr);
+    if (length == 0 || length >= 0x8000)
         return;
-    CharUpperBuffA(full, length);
+    CharUpperBuffW(full, length);
     unsigned hash = 2166136261u;
     for (DWORD i = 0; i < length; ++i)
-        hash = (hash ^ (unsigned char)full[i]) * 16777619u;
+        hash = (hash ^ (unsigned)full[i]) * 16777619u;
     char name[64];
     wsprintfA(name, "Local\\Vorelkin.ini.%08x", hash);
     m_mutex.Reset(CreateMutexA(nullptr, FALSE, name));
-    if (m_mutex.IsValid()) {
-        DWORD waited = WaitForSingleObject(m_mutex, kLockWaitMs);
-        m_owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    }
+    m_owned = m_mutex.IsValid() && WaitAnswering(m_mutex, kLockWaitMs);
 }
 
 IniFileLock::~IniFileLock() {
+    Release();
+}
+
+void IniFileLock::Release() {
     DWORD error = GetLastError(); // callers report the failure's code
-    if (m_owned)
+    if (m_owned && m_mutex.IsValid())
         ReleaseMutex(m_mutex);
+    m_owned = false;
     m_mutex.Reset();
     SetLastError(error);
+}
+
+bool IniDocument::Load(const CString& path) {
+    m_path = path;
+    m_bytes.Empty();
+    m_text.Empty();
+    m_loaded = false;
+    if (path.IsEmpty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND); // never a file of the current folder
+        return false;
+    }
+    ScopedFile handle(
+        CreateFileW(WideText(path), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+    m_loaded = handle.IsValid() ? ReadAll(handle, m_bytes) : IsMissing(GetLastError());
+    if (!m_loaded) {
+        DWORD error = GetLastError();
+        m_bytes.Empty();
+        SetLastError(error);
+    }
+    Decode(m_bytes, m_encoding, m_text);
+    return m_loaded;
+}
+
+bool IniDocument::Get(const char* section, const char* key, CString& cp932) const {
+    if (!m_loaded)
+        return false;
+    CString value;
+    if (m_encoding == IniEncoding::Other) {
+        // The profile API cuts a value to the buffer and then returns
+        // size - 1, so a full buffer is read again with more room.
+        for (DWORD size = 256;; size *= 2) {
+            char* buffer = value.GetBuffer((int)size);
+            DWORD length = GetPrivateProfileStringA(section, key, "", buffer, size, m_path);
+            if (length + 1 < size || size >= (1u << 30)) {
+                value.ReleaseBuffer((int)length);
+                break;
+            }
+        }
+    } else if (m_encoding == IniEncoding::Cp932) {
+        FindIniValue(m_text, IniBytes::Cp932, section, key, value);
+    } else if (FindIniValue(m_text, IniBytes::Utf8, Utf8Of(WideText(section)),
+                            Utf8Of(WideText(key)), value)) {
+        value = Convert(value, value.GetLength(), CP_UTF8, CP_ACP);
+    }
+    if (value.IsEmpty())
+        return false;
+    cp932 = value;
+    return true;
+}
+
+WideText IniDocument::GetWide(const char* section, const char* key) const {
+    if (!m_loaded)
+        return WideText();
+    if (m_encoding == IniEncoding::Other) {
+        WideText wideSection(section), wideKey(key);
+        for (DWORD size = 256;; size *= 2) {
+            wchar_t* buffer = (wchar_t*)malloc(sizeof(wchar_t) * size);
+            if (!buffer)
+                abort();
+            DWORD length =
+                GetPrivateProfileStringW(wideSection, wideKey, L"", buffer, size, WideText(m_path));
+            if (length + 1 < size || size >= (1u << 28)) {
+                WideText value(buffer);
+                free(buffer);
+                return value;
+            }
+            free(buffer);
+        }
+    }
+    CString value;
+    if (m_encoding == IniEncoding::Cp932)
+        return FindIniValue(m_text, IniBytes::Cp932, section, key, value) ? WideText(value)
+                                                                          : WideText();
+    if (!FindIniValue(m_text, IniBytes::Utf8, Utf8Of(WideText(section)), Utf8Of(WideText(key)),
+                      value))
+        return WideText();
+    return WideOfUtf8(value);
+}
+
+bool IniDocument::Set(const char* section, const char* key, const char* cp932) {
+    if (!m_loaded)
+        return false;
+    if (m_encoding == IniEncoding::Other)
+        return WritePrivateProfileStringA(section, key, cp932, m_path) != FALSE;
+    if (m_encoding == IniEncoding::Cp932) {
+        m_text = SetIniValue(m_text, IniBytes::Cp932, section, key, cp932);
+        return true;
+    }
+    m_text = SetIniValue(m_text, IniBytes::Utf8, Utf8Of(WideText(section)), Utf8Of(WideText(key)),
+                         Utf8Of(WideText(cp932)));
+    return true;
+}
+
+bool IniDocument::SetWide(const char* section, const char* key, const wchar_t* value) {
+    if (!m_loaded)
+        return false;
+    if (m_encoding == IniEncoding::Other)
+        return WritePrivateProfileStringW(WideText(section), WideText(key), value,
+                                          WideText(m_path)) != FALSE;
+    CString cp932;
+    if (m_encoding == IniEncoding::Cp932 && SpellInCp932(value, cp932))
+        return Set(section, key, cp932);
+    if (m_encoding == IniEncoding::Cp932) {
+        // The whole text changes its encoding: only text that converts back
+        // unchanged is converted.
+        CString utf8 = Convert(m_text, m_text.GetLength(), CP_ACP, CP_UTF8);
+        if (Convert(utf8, utf8.GetLength(), CP_UTF8, CP_ACP) != m_text) {
+            SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+            return false;
+        }
+        m_encoding = IniEncoding::Utf16;
+        m_text = utf8;
+    }
+    m_text = SetIniValue(m_text, IniBytes::Utf8, Utf8Of(WideText(section)), Utf8Of(WideText(key)),
+                         Utf8Of(value));
+    return true;
+}
+
+bool IniDocument::Remove(const char* section, const char* key) {
+    if (!m_loaded)
+        return false;
+    if (m_encoding == IniEncoding::Other)
+        return WritePrivateProfileStringA(section, key, nullptr, m_path) != FALSE ||
+               GetLastError() == ERROR_FILE_NOT_FOUND;
+    m_text = RemoveIniKey(m_text, KindOf(m_encoding), section, key);
+    return true;
+}
+
+bool IniDocument::Save(bool overReadOnly) {
+    if (!m_loaded)
+        return false;
+    if (m_encoding == IniEncoding::Other)
+        return true; // written key by key already
+    CString changed = Encode(m_encoding, m_text);
+    if (changed == m_bytes)
+        return true;
+    DWORD attributes = GetFileAttributesW(WideText(m_path));
+    if (!overReadOnly && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (!WriteWholeFile(WideText(m_path), changed))
+        return false;
+    m_bytes = changed;
+    return true;
 }
 
 IniFileSession* IniFileSession::s_current = nullptr;
@@ -188,106 +346,36 @@ IniFileSession::IniFileSession(const CString& path) : m_path(path), m_lock(path)
 }
 
 void IniFileSession::Reread() {
-    ScopedFile handle(
-        CreateFileW(WideText(m_path), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-    m_bytes.Empty();
-    m_read = handle.IsValid() && ReadAll(handle, m_bytes);
-    m_readError = m_read ? NO_ERROR : GetLastError();
+    m_readError = m_document.Load(m_path) ? NO_ERROR : GetLastError();
+}
+
+bool IniFileSession::Unreadable() const {
+    return !m_path.IsEmpty() && !m_document.Loaded() && !IsMissing(m_readError);
 }
 
 IniFileSession::~IniFileSession() {
     s_current = m_outer;
+    // Settings problems are never reported: the run goes on with its values.
+    if (!m_path.IsEmpty())
+        m_document.Save();
 }
 
 IniFileSession* IniFileSession::For(const char* path) {
     return s_current && lstrcmpiA(s_current->m_path, path) == 0 ? s_current : nullptr;
 }
 
-bool IniFileSession::Bytes(CString& bytes) const {
-    if (!m_read) {
-        SetLastError(m_readError);
-        return false;
-    }
-    bytes = m_bytes;
-    return true;
-}
-
-void IniFileSession::Wrote(const CString& bytes) {
-    m_bytes = bytes;
-    m_read = true;
-}
-
-namespace {
-// The file's bytes: the session's reading, or a fresh one under the lock.
-bool ReadIniFile(const CString& file, CString& bytes) {
-    if (IniFileSession* session = IniFileSession::For(file))
-        return session->Bytes(bytes);
-    IniFileLock lock(file);
-    ScopedFile handle(
-        CreateFileW(WideText(file), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-    return handle.IsValid() && ReadAll(handle, bytes);
-}
-} // namespace
-
 BOOL GetStringINI(CString file, CString section, CString key, CString& text) {
-    CString bytes;
-    if (!ReadIniFile(file, bytes))
-        return FALSE;
-    IniFileText ini = Decode(bytes);
-    CString value;
-    if (ini.encoding == Encoding::Other) {
-        // The profile API cuts a value to the buffer and then returns
-        // size - 1, so a full buffer is read again with more room.
-        for (DWORD size = 256;; size *= 2) {
-            char* buffer = value.GetBuffer((int)size);
-            DWORD length = GetPrivateProfileStringA(section, key, "", buffer, size, file);
-            if (length + 1 < size || size >= (1u << 30)) {
-                value.ReleaseBuffer((int)length);
-                break;
-            }
-        }
-    } else if (FindIniValue(ini.text, KindOf(ini), ToFile(ini, section), ToFile(ini, key), value)) {
-        value = FromFile(ini, value);
-    }
-    if (value.IsEmpty())
-        return FALSE;
-    text = value;
-    return TRUE;
+    if (IniFileSession* session = IniFileSession::For(file))
+        return session->Document().Get(section, key, text);
+    IniFileLock lock(file);
+    IniDocument document;
+    return document.Load(file) && document.Get(section, key, text);
 }
 
 BOOL SetStringINI(CString file, CString section, CString key, CString value) {
-    IniFileSession* session = IniFileSession::For(file);
-    IniFileLock lock(session ? nullptr : (const char*)file); // a session holds it already
-    // Opened in place: the file keeps its attributes, its other bytes and
-    // its identity; a missing file is created. Within a session the file is
-    // opened only when a key really changes.
-    ScopedFile handle;
-    CString bytes;
-    if (!session || !session->Bytes(bytes)) {
-        handle.Reset(CreateFileW(WideText(file), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
-                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!handle.IsValid() || !ReadAll(handle, bytes))
-            return FALSE;
-    }
-    IniFileText ini = Decode(bytes);
-    if (ini.encoding == Encoding::Other) {
-        handle.Reset();
-        BOOL written = WritePrivateProfileStringA(section, key, value, file);
-        if (session)
-            session->Reread();
-        return written;
-    }
-    ini.text = SetIniValue(ini.text, KindOf(ini), ToFile(ini, section), ToFile(ini, key),
-                           ToFile(ini, value));
-    CString changed = Encode(ini);
-    if (changed == bytes)
-        return TRUE;
-    if (!handle.IsValid())
-        handle.Reset(CreateFileW(WideText(file), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle.IsValid() || !WriteWhole(handle, changed))
-        return FALSE;
-    if (session)
-        session->Wrote(changed);
-    return TRUE;
+    if (IniFileSession* session = IniFileSession::For(file))
+        return session->Document().Set(section, key, value);
+    IniFileLock lock(file);
+    IniDocument document;
+    return document.Load(file) && document.Set(section, key, value) && document.Save();
 }

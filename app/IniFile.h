@@ -1,13 +1,16 @@
-// The settings file held for a run of keys, and the lock that launches
-// started together share.
+// INI files read once, changed in memory and written back whole, and the
+// lock that launches started together share.
 #pragma once
+
+#include "WideText.h"
 
 #include "../framework/Scoped.h"
 #include "../framework/String.h"
 
-// Launches started together share the settings file: each read and each
-// read-modify-write holds a lock named after the file, so no launch sees a
-// half-written file or writes back one that misses another's key.
+// Launches started together share the settings file and may mark the same
+// folder: each read and each read-modify-write holds a lock named after the
+// file, so no launch sees a half-written file or writes back one that misses
+// another's key. The lock is the thread's own: it may be taken again inside.
 class IniFileLock {
   public:
     // No path, no lock.
@@ -16,16 +19,60 @@ class IniFileLock {
     IniFileLock& operator=(const IniFileLock&) = delete;
     ~IniFileLock();
 
+    // False when another holder kept it past the time limit.
+    bool Owned() const { return m_owned; }
+    // Lets go before the end of the scope.
+    void Release();
+
   private:
     ScopedKernelHandle m_mutex;
     bool m_owned = false;
 };
 
-// While one lives, GetStringINI and SetStringINI on its file work from one
+// The file's text as the profile service reads it: CP932 bytes, UTF-8 after
+// its byte-order mark, or UTF-16 (little-endian) after its mark, edited as
+// UTF-8 and written back in its own encoding. Other files (big-endian, or
+// UTF-16 that does not convert back unchanged) are left to the profile
+// service, one key at a time.
+enum class IniEncoding { Cp932, Utf8, Utf16, Other };
+
+// One file's INI text: read once, every change made in memory, written back
+// whole once. The caller holds the file's lock around it.
+class IniDocument {
+  public:
+    // A missing file reads as empty; false, with the read's error, when the
+    // file is there but cannot be read.
+    bool Load(const CString& path);
+    bool Loaded() const { return m_loaded; }
+    IniEncoding Encoding() const { return m_encoding; }
+
+    // TRUE and the value (never cut) only for a non-empty value.
+    bool Get(const char* section, const char* key, CString& cp932) const;
+    WideText GetWide(const char* section, const char* key) const;
+    // A key set where it stands, or added at its section's end.
+    bool Set(const char* section, const char* key, const char* cp932);
+    // A value CP932 cannot spell turns a CP932 file into UTF-16, as Windows
+    // writes such a file; false when its text would not convert unchanged.
+    bool SetWide(const char* section, const char* key, const wchar_t* value);
+    // Every line of the key in its section goes.
+    bool Remove(const char* section, const char* key);
+    // The changed text replaces the file whole; nothing changed, nothing
+    // written. A read-only file is refused unless overReadOnly, and then
+    // stays read-only.
+    bool Save(bool overReadOnly = false);
+
+  private:
+    CString m_path;
+    bool m_loaded = false;
+    CString m_bytes; // as read or last saved
+    IniEncoding m_encoding = IniEncoding::Cp932;
+    CString m_text; // CP932, or UTF-8 for a Unicode file
+};
+
+// While one lives, GetStringINI and SetStringINI on its file work on one
 // reading of it, under one hold of its lock: start-up reads its 21 keys with
-// one open instead of 21, no other launch writes in between, and a key whose
-// value stays the same costs no write. A changed key is written through at
-// once, as without a session.
+// one open instead of 21, and no other launch writes in between. The changes
+// are written whole when the session ends, all of them or none.
 class IniFileSession {
   public:
     explicit IniFileSession(const CString& path);
@@ -36,20 +83,21 @@ class IniFileSession {
     // The session holding this file, if any.
     static IniFileSession* For(const char* path);
 
-    // The file as the session last read or wrote it; false, with the read's
-    // error, when it could not be read.
-    bool Bytes(CString& bytes) const;
-    // A write that went through the session's bytes.
-    void Wrote(const CString& bytes);
-    // After a write that did not.
+    // The file is there but could not be read (held open without sharing):
+    // its keys read as missing and nothing is written.
+    bool Unreadable() const;
     void Reread();
+    IniDocument& Document() { return m_document; }
 
   private:
     static IniFileSession* s_current;
     IniFileSession* m_outer = nullptr;
     CString m_path;
     IniFileLock m_lock;
-    bool m_read = false;
+    IniDocument m_document;
     DWORD m_readError = NO_ERROR;
-    CString m_bytes;
 };
+
+// UTF-16 and UTF-8, both ways.
+CString Utf8Of(const wchar_t* text);
+WideText WideOfUtf8(const CString& utf8);

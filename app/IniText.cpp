@@ -181,3 +181,18 @@ CString SetIniValue(const CString& text, IniBytes kind, const char* section, con
         result += lineBreak;
     return result + "[" + section + "]" + lineBreak + key + "=" + value + lineBreak;
 }
+
+CString RemoveIniKey(const CString& text, IniBytes kind, const char* section, const char* key) {
+    SectionSpan span = FindSection(text, kind, section);
+    if (span.start < 0)
+        return text;
+    CString result = text.Left(span.start);
+    for (int at = span.start; at < span.end;) {
+        Line line = LineAt(text, at);
+        int equals;
+        if (!KeyNamed(text, line, key, equals))
+            result += CString(text.GetString() + line.start, line.next - line.start);
+        at = line.next;
+    }
+    return result + text.Mid(span.end);
+}

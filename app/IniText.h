@@ -23,3 +23,7 @@ bool FindIniValue(const CString& text, IniBytes kind, const char* section, const
 // own line ends.
 CString SetIniValue(const CString& text, IniBytes kind, const char* section, const char* key,
                     const char* value);
+
+// The text without any line of the key in its section, each line break and
+// all; every other byte stays.
+CString RemoveIniKey(const CString& text, IniBytes kind, const char* section, const char* key);

@@ -4,6 +4,7 @@
 #include "OsVersion.h"
 #include "TargetFolders.h"
 
+#include "../framework/Scoped.h"
 #include "../overview/FolderMarks.h"
 #include "../ui/OverviewWindow.h"
 
@@ -98,10 +99,14 @@ void Tell(const wchar_t* what, const wchar_t* name, DWORD error = NO_ERROR) {
     line += L"\r\n";
     const wchar_t* text = line;
     const int length = (int)wcslen(text);
-    DWORD written = 0;
+    DWORD written = 0, mode = 0;
     HANDLE inherited = GetStdHandle(STD_ERROR_HANDLE);
-    if (inherited && inherited != INVALID_HANDLE_VALUE &&
-        GetFileType(inherited) != FILE_TYPE_CHAR) {
+    const bool handed = inherited && inherited != INVALID_HANDLE_VALUE;
+    if (handed && GetConsoleMode(inherited, &mode)) { // Wine hands its console to a GUI program
+        WriteConsoleW(inherited, text, (DWORD)length, &written, nullptr);
+        return;
+    }
+    if (handed && GetFileType(inherited) != FILE_TYPE_UNKNOWN) {
         int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
         CString utf8;
         WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.GetBuffer(size), size, nullptr, nullptr);
@@ -109,15 +114,13 @@ void Tell(const wchar_t* what, const wchar_t* name, DWORD error = NO_ERROR) {
         WriteFile(inherited, utf8, (DWORD)utf8.GetLength(), &written, nullptr);
         return;
     }
-    // A GUI program has no console of its own: it borrows its starter's.
+    // Windows starts a GUI program without a console: it borrows its starter's.
     if (!AttachConsole(ATTACH_PARENT_PROCESS))
         return;
-    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr);
-    if (console != INVALID_HANDLE_VALUE) {
+    ScopedFile console(CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    if (console.IsValid())
         WriteConsoleW(console, text, (DWORD)length, &written, nullptr);
-        CloseHandle(console);
-    }
     FreeConsole();
 }
 

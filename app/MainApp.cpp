@@ -14,6 +14,7 @@ namespace {
 const char kFolderSection[] = "FolderPath";
 const char kIconSection[] = "IconPath";
 const char kPropertySection[] = "Property";
+const DWORD kUnreadableRetryMs = 2000;
 
 // The executable's path as the -A calls take it; empty, once the user has
 // been told, when its folder cannot be named so.
@@ -60,16 +61,19 @@ CMainApp::CMainApp() {
                     "設定は実行ファイルと同じフォルダの vrkcfg.ini にあります。";
 }
 
-OptionTexts LoadSettings(const CString& exePath, int osVersion) {
-    const char* iconSetPrefix = osVersion == 51 ? "\\FldXP0" : "\\fld0";
-
-    g_strExePath = exePath;
-    g_strExeDir = g_strExePath.Left(FindLastBackslash(g_strExePath) + 1);
-    // Without a folder of its own the program runs on the defaults: it
-    // writes no settings file and creates no icons folder.
-    const bool ownFolder = !g_strExeDir.IsEmpty();
-    g_strIniPath = ownFolder ? g_strExeDir + "vrkcfg.ini" : CString();
+namespace {
+// Every key under one hold of the file's lock, a default for each one that
+// holds no value.
+OptionTexts LoadKeys(bool ownFolder, const char* iconSetPrefix) {
     IniFileSession session(g_strIniPath);
+    // An antivirus scanner or a backup tool may hold the file for a moment.
+    for (DWORD start = GetTickCount();
+         session.Unreadable() && GetTickCount() - start < kUnreadableRetryMs;) {
+        Sleep(100);
+        session.Reread();
+    }
+    // Defaults for this run only: the user's own values stay in the file.
+    g_bSettingsWritable = !session.Unreadable();
 
     if (!GetStringINI(g_strIniPath, kFolderSection, "ICON_FOLDER", g_strIconFolder)) {
         g_strIconFolder = ownFolder ? g_strExeDir + "icons" : CString();
@@ -110,8 +114,32 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion) {
     }
     return options;
 }
+} // namespace
+
+OptionTexts LoadSettings(const CString& exePath, int osVersion) {
+    const char* iconSetPrefix = osVersion == 51 ? "\\FldXP0" : "\\fld0";
+
+    g_strExePath = exePath;
+    g_strExeDir = g_strExePath.Left(FindLastBackslash(g_strExePath) + 1);
+    // Without a folder of its own the program runs on the defaults: it
+    // writes no settings file and creates no icons folder.
+    const bool ownFolder = !g_strExeDir.IsEmpty();
+    g_strIniPath = ownFolder ? g_strExeDir + "vrkcfg.ini" : CString();
+    OptionTexts options = LoadKeys(ownFolder, iconSetPrefix);
+    // Told once the file's lock is free again.
+    if (!g_bSettingsWritable) {
+        WideText text(
+            L"設定ファイルを読めませんでした。ほかのプログラムが使用中の可能性があります。"
+            L"今回は既定の設定で動き、設定ファイルには何も書き込みません:\r\n");
+        text += WideText(g_strIniPath);
+        WideMessageBox(text);
+    }
+    return options;
+}
 
 void SaveSettings(const OptionTexts& options) {
+    if (!g_bSettingsWritable)
+        return;
     IniFileSession session(g_strIniPath);
     SetStringINI(g_strIniPath, kFolderSection, "ICON_FOLDER", g_strIconFolder);
     for (int slot = 0; slot < IconSlot::Count; ++slot) {
@@ -130,12 +158,13 @@ BOOL CMainApp::InitInstance() {
         return FALSE; // the overview, not the popup
     // Read in UTF-16: CP932 cannot spell every folder's name.
     TargetFolders arguments;
-    AddFolderArguments(GetCommandLineW(), arguments);
+    if (AddFolderArguments(GetCommandLineW(), arguments) && !arguments.Count())
+        return FALSE; // its refusal box said why: no popup without a folder
     FolderCollector collector;
     if (arguments.Count() && collector.HandOverOrCollect(arguments, g_targetFolders))
-        return FALSE; // another launch marks them
+        return FALSE; // another launch marks them, or the user was told it may
     for (int i = 0; i < arguments.Count(); ++i)
-        g_targetFolders.Add(arguments.NameOf(arguments.Path(i)));
+        g_targetFolders.AddSpelled(arguments.Name(i), arguments.Path(i));
     g_strTargetFolder = g_targetFolders.Count() ? g_targetFolders.Path(0) : CString();
 
     int osVersion = GetOSVersion();

@@ -5,31 +5,54 @@
 #include <stdlib.h>
 #include <string.h>
 
-bool TargetFolders::Add(const wchar_t* name) {
-    if (!*name || m_count == kMax)
-        return false;
+bool TargetFolders::Has(const wchar_t* name) const {
     for (int i = 0; i < m_count; ++i) {
-        if (lstrcmpiW(m_names[i], name) == 0)
-            return false; // there already
+        if (CompareStringOrdinal(m_folders[i].name, -1, name, -1, TRUE) == CSTR_EQUAL)
+            return true;
     }
-    if (!AnsiPathOf(name, m_paths[m_count])) {
+    return false;
+}
+
+bool TargetFolders::Add(const wchar_t* name) {
+    if (!*name || Has(name))
+        return false;
+    CString path;
+    if (!AnsiPathOf(name, path)) {
         WideText text(
             L"このフォルダの名前は扱えません。Shift-JIS で書けず、短い名前もありません:\r\n");
         text += name;
         WideMessageBox(text);
         return false;
     }
-    m_names[m_count++] = WideText(name);
+    return AddSpelled(name, path);
+}
+
+bool TargetFolders::AddSpelled(const wchar_t* name, const CString& path) {
+    if (!*name || Has(name))
+        return false;
+    if (m_count == m_capacity) {
+        int capacity = m_capacity ? m_capacity * 2 : 8;
+        Folder* folders = new Folder[capacity];
+        for (int i = 0; i < m_count; ++i) {
+            folders[i].path = static_cast<CString&&>(m_folders[i].path);
+            folders[i].name = m_folders[i].name;
+        }
+        delete[] m_folders;
+        m_folders = folders;
+        m_capacity = capacity;
+    }
+    m_folders[m_count].path = path;
+    m_folders[m_count++].name = WideText(name);
     return true;
 }
 
 WideText TargetFolders::NameOf(const CString& path) const {
     for (int i = 0; i < m_count; ++i) {
-        int length = m_paths[i].GetLength();
-        if (strncmp(path, m_paths[i], (size_t)length) != 0 ||
+        int length = m_folders[i].path.GetLength();
+        if (strncmp(path, m_folders[i].path, (size_t)length) != 0 ||
             (path[length] != '\0' && path[length] != '\\'))
             continue;
-        WideText name = m_names[i];
+        WideText name = m_folders[i].name;
         name += WideText(path.Mid(length));
         return name;
     }
@@ -47,10 +70,21 @@ bool AnsiPathOf(const wchar_t* path, CString& ansi) {
     return spelled;
 }
 
-void AddFolderArguments(const wchar_t* commandLine, TargetFolders& folders) {
+namespace {
+// The argument as a full path; as it stands when the system cannot make one.
+void AddFullPath(const wchar_t* argument, TargetFolders& folders) {
+    DWORD size = GetFullPathNameW(argument, 0, nullptr, nullptr);
+    wchar_t* full = size ? (wchar_t*)malloc(sizeof(wchar_t) * size) : nullptr;
+    DWORD length = full ? GetFullPathNameW(argument, size, full, nullptr) : 0;
+    folders.Add(length && length < size ? full : argument);
+    free(full);
+}
+} // namespace
+
+int AddFolderArguments(const wchar_t* commandLine, TargetFolders& folders) {
     wchar_t* argument = (wchar_t*)malloc(sizeof(wchar_t) * (wcslen(commandLine) + 2));
     if (!argument)
-        return;
+        return 0;
     int length = 0, index = 0;
     bool quoted = false, started = false;
     for (const wchar_t* at = commandLine;; ++at) {
@@ -64,17 +98,19 @@ void AddFolderArguments(const wchar_t* commandLine, TargetFolders& folders) {
             started = true;
             continue;
         }
+        // Before the full path: the system makes "D:" the current folder on D:.
         if (length == 2 && argument[1] == L':')
             argument[length++] = L'\\';
         argument[length] = L'\0';
-        if (started && index++ > 0) // the first is the program
-            folders.Add(argument);
+        if (started && length && index++ > 0) // the first is the program
+            AddFullPath(argument, folders);
         length = 0;
         started = false;
         if (!*at)
             break;
     }
     free(argument);
+    return index > 0 ? index - 1 : 0;
 }
 
 void WideMessageBox(const wchar_t* text) {

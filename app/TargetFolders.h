@@ -1,28 +1,42 @@
 // The folders a run marks, in order: each as the -A calls take it, and as
-// the user knows it.
+// the user knows it. A run takes any number: Send To has no limit.
 #pragma once
 
 #include "WideText.h"
 
 class TargetFolders {
   public:
-    // Explorer offers a verb for up to 100 selected items.
+    // The most folders one launch hands to another: Explorer starts one
+    // launch per item for up to 100 selected items.
     static const int kMax = 100;
+
+    TargetFolders() = default;
+    TargetFolders(const TargetFolders&) = delete;
+    TargetFolders& operator=(const TargetFolders&) = delete;
+    ~TargetFolders() { delete[] m_folders; }
 
     // Adds a folder named as the user knows it. A name CP932 cannot spell
     // goes by its short (8.3) form; without one the user is told, in one
     // box, and the folder is left out.
     bool Add(const wchar_t* name);
+    // Adds a folder whose -A path is known already; touches no file.
+    bool AddSpelled(const wchar_t* name, const CString& path);
     int Count() const { return m_count; }
     void Clear() { m_count = 0; }
-    const CString& Path(int index) const { return m_paths[index]; }
+    const CString& Path(int index) const { return m_folders[index].path; }
+    const WideText& Name(int index) const { return m_folders[index].name; }
     // A path of ours, or a path inside one, with the name the user knows.
     WideText NameOf(const CString& path) const;
 
   private:
-    CString m_paths[kMax];
-    WideText m_names[kMax];
+    struct Folder {
+        CString path;
+        WideText name;
+    };
+    bool Has(const wchar_t* name) const;
+    Folder* m_folders = nullptr;
     int m_count = 0;
+    int m_capacity = 0;
 };
 
 // The path as the -A calls take it: as it stands when CP932 spells it, else
@@ -31,8 +45,10 @@ bool AnsiPathOf(const wchar_t* path, CString& ansi);
 
 // Adds every argument after the program's: split at blanks outside quotes,
 // where a quote only groups (no folder name holds one), so "D:\" "E:\" gives
-// D:\ and E:\; a bare drive "D:" is its root.
-void AddFolderArguments(const wchar_t* commandLine, TargetFolders& folders);
+// D:\ and E:\; a bare drive "D:" is its root; a relative name is made full
+// here, against this launch's current folder. Returns how many arguments
+// there were, added or not.
+int AddFolderArguments(const wchar_t* commandLine, TargetFolders& folders);
 
 // A box with the application's title and the exclamation icon, whose text
 // CP932 may not spell.

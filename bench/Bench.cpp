@@ -3,6 +3,8 @@
 // the GUI handles over many repaints. It prints figures and judges nothing
 // but the targets it prints.
 #include "GuiCounts.h"
+#include "OverviewWindowBench.h"
+#include "ScanBench.h"
 #include "app/WideText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
@@ -581,14 +583,12 @@ void BenchHandles(int popupRepaints, int sheetRepaints) {
 }
 } // namespace
 
-void BenchOverviewWindow(int repetitions, int folders); // OverviewWindowBench.cpp
-
-// bench.exe [repetitions] [parts, e.g. "ac"; all by default]
+// bench.exe [repetitions] [parts, e.g. "ac"; all by default] [tree for "e" and "w"]
 int main(int argc, char** argv) {
     int repetitions = argc > 1 ? atoi(argv[1]) : 15;
     if (repetitions < 1)
         repetitions = 15;
-    const char* parts = argc > 2 ? argv[2] : "abcw";
+    const char* parts = argc > 2 ? argv[2] : "abc";
     printf("Vorelkin benchmark: %s build under Wine, %d repetitions\n",
            sizeof(void*) == 4 ? "i686 (32-bit)" : "x86_64 (64-bit)", repetitions);
     fflush(stdout);
@@ -602,8 +602,11 @@ int main(int argc, char** argv) {
     if (strchr(parts, 'c'))
         BenchHandles(1000, 100);
     fflush(stdout);
+    if (strchr(parts, 'e') && argc > 3)
+        BenchScan(argv[3], repetitions < 3 ? repetitions : 3);
+    fflush(stdout);
     if (strchr(parts, 'w'))
-        BenchOverviewWindow(3, 30000);
+        BenchOverviewWindow(argc > 3 ? argv[3] : nullptr, repetitions < 3 ? repetitions : 3);
     fflush(stdout);
     return 0;
 }

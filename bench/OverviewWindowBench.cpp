@@ -1,5 +1,7 @@
 // The overview window's figures: how soon its first rows show, and how soon
 // it answers a message while it scans a large tree.
+#include "OverviewWindowBench.h"
+
 #include "app/WideText.h"
 #include "res/resource.h"
 #include "support/Desktop.h"
@@ -111,15 +113,20 @@ WindowRun TimeWindow(const Install& install, const CString& tree) {
 }
 } // namespace
 
-void BenchOverviewWindow(int repetitions, int folders) {
-    printf("(w) overview window on a tree of %d folders, %d repetitions\n", folders, repetitions);
+void BenchOverviewWindow(const char* given, int repetitions) {
     Install install(true);
-    const CString tree = install.Dir() + "\\tree";
-    const double made = Now();
-    int marks =
-        MakeTree(std::wstring(WideText(tree)), folders, install.Dir() + "\\icons\\fld02.ico");
-    printf("    tree of %d folders with %d marks made in %.1f s\n", folders, marks,
-           (Now() - made) / 1000);
+    CString tree = given ? CString(given) : install.Dir() + "\\tree";
+    if (given) {
+        printf("(w) overview window on %s, %d repetitions\n", given, repetitions);
+    } else {
+        const int kFolders = 30000;
+        printf("(w) overview window on a tree of %d folders, %d repetitions\n", kFolders,
+               repetitions);
+        const double made = Now();
+        int marks =
+            MakeTree(std::wstring(WideText(tree)), kFolders, install.Dir() + "\\icons\\fld02.ico");
+        printf("    tree with %d marks made in %.1f s\n", marks, (Now() - made) / 1000);
+    }
     std::vector<double> firsts, worst;
     for (int i = 0; i < repetitions; ++i) {
         WindowRun run = TimeWindow(install, tree);

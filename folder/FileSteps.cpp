@@ -1,17 +1,14 @@
 #include "FileSteps.h"
 
 #include "../framework/Scoped.h"
-#include "../app/WideText.h"
+#include "../app/WholeFile.h"
 
 #include <stdio.h>
 
-namespace {
-const DWORD kRefusingBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
-
-bool SameFile(const char* first, const char* second) {
+bool IsSameFile(const char* first, const char* second) {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    ScopedFile a(CreateFileA(first, 0, share, nullptr, OPEN_EXISTING, 0, nullptr));
-    ScopedFile b(CreateFileA(second, 0, share, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScopedFile a(CreateFileW(WideText(first), 0, share, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScopedFile b(CreateFileW(WideText(second), 0, share, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!a.IsValid() || !b.IsValid())
         return false;
     BY_HANDLE_FILE_INFORMATION infoA, infoB;
@@ -21,9 +18,26 @@ bool SameFile(const char* first, const char* second) {
            infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
            infoA.nFileIndexLow == infoB.nFileIndexLow;
 }
-} // namespace
 
 namespace {
+// The source's bytes into the open file, in pieces: an icon library may be large.
+bool CopyBytes(HANDLE from, HANDLE to) {
+    static char piece[64 * 1024];
+    for (;;) {
+        DWORD read = 0, written = 0;
+        if (!ReadFile(from, piece, sizeof(piece), &read, nullptr))
+            return false;
+        if (read == 0)
+            return true;
+        BOOL wrote = WriteFile(to, piece, read, &written, nullptr);
+        if (!wrote || written != read) {
+            if (wrote)
+                SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+    }
+}
+
 // One read of the attributes: the bit is added to what is there, and a
 // folder step refuses a path that names a file.
 bool AddBit(const char* path, DWORD bit, bool folderOnly) {
@@ -47,22 +61,27 @@ bool AddFolderAttribute(const char* path, DWORD bit) {
     return AddBit(path, bit, true);
 }
 
-bool CopyIconFile(const char* iconPath, const char* destination, bool& copied) {
-    copied = false;
-    // Copying a file onto itself fails (sharing violation); the copy is there.
-    if (SameFile(iconPath, destination))
-        return true;
-    // Windows refuses to overwrite a hidden or read-only file; an earlier
-    // copy is hidden.
-    DWORD previous = GetFileAttributesA(destination);
-    bool cleared = previous != INVALID_FILE_ATTRIBUTES && (previous & kRefusingBits) &&
-                   SetFileAttributesA(destination, previous & ~kRefusingBits);
-    if (!CopyFileA(iconPath, destination, FALSE)) {
-        if (cleared)
-            SetFileAttributesA(destination, previous);
+bool CopyIconFile(const char* iconPath, const char* destination) {
+    ScopedFile source(CreateFileW(WideText(iconPath), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!source.IsValid())
+        return false;
+    WideText target(destination), tempPath;
+    HANDLE temp = CreateTempBeside(target, tempPath);
+    if (temp == INVALID_HANDLE_VALUE)
+        return false;
+    if (!CopyBytes(source, temp)) {
+        DWORD error = GetLastError();
+        CloseHandle(temp);
+        DeleteFileW(tempPath);
+        SetLastError(error);
         return false;
     }
-    copied = true;
+    if (!SwapIn(temp, tempPath, target))
+        return false;
+    DWORD attributes = GetFileAttributesW(target);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(target, attributes & ~FILE_ATTRIBUTE_READONLY);
     return true;
 }
 

@@ -14,11 +14,13 @@ bool AddAttribute(const char* path, DWORD bit);
 // so a mistyped target never turns a user's file into a system file.
 bool AddFolderAttribute(const char* path, DWORD bit);
 
-// Copies the icon file over the destination, hidden or read-only as an
-// earlier copy may be; copied tells whether it did. A destination that
-// already is the icon file is left as it is; a failed copy leaves an
-// existing destination as it was.
-bool CopyIconFile(const char* iconPath, const char* destination, bool& copied);
+// Whether both paths name one file.
+bool IsSameFile(const char* first, const char* second);
+
+// Copies the icon file to the destination whole or not at all: an earlier
+// copy there, hidden or read-only, stays as it was until the new one is
+// complete, and loses its read-only bit once replaced.
+bool CopyIconFile(const char* iconPath, const char* destination);
 
 // The system's text for an error code, or its decimal number when the system
 // has none.

@@ -2,6 +2,8 @@
 
 #include "../app/TextRules.h"
 
+#include <windows.h>
+
 CString DesktopIniPath(const CString& folderPath) {
     return folderPath + "\\desktop.ini";
 }
@@ -12,6 +14,28 @@ CString IconCopyName(const CString& iconPath) {
     if (backslash < 0)
         return iconPath.IsEmpty() ? iconPath : "\\" + iconPath;
     return iconPath.Mid(backslash);
+}
+
+CString NumberedCopyName(const CString& copyName, int number) {
+    if (number <= 1)
+        return copyName;
+    // The last "." of the name, stepping over double-byte characters.
+    int dot = copyName.GetLength();
+    for (int i = 0; i < copyName.GetLength(); ++i) {
+        if (IsCp932LeadByte((unsigned char)copyName[i]))
+            ++i;
+        else if (copyName[i] == '.')
+            dot = i;
+    }
+    return copyName.Left(dot) + " (" + CString::FromInt(number) + ")" + copyName.Mid(dot);
+}
+
+bool NamesDesktopIni(const CString& copyName) {
+    CString name = IconCopyReference(copyName);
+    int length = name.GetLength();
+    while (length > 0 && (name[length - 1] == '.' || name[length - 1] == ' '))
+        --length;
+    return lstrcmpiA(name.Left(length), "desktop.ini") == 0;
 }
 
 CString IconCopyReference(const CString& copyName) {

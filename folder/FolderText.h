@@ -13,6 +13,14 @@ CString DesktopIniPath(const CString& folderPath);
 // folder.
 CString IconCopyName(const CString& iconPath);
 
+// The copy name with " (n)" before its extension, for n from 2 on; n = 1
+// gives the name itself.
+CString NumberedCopyName(const CString& copyName, int number);
+
+// Whether a copy of that name would land on the folder's desktop.ini: any
+// letter case, and the trailing dots and blanks the file system drops.
+bool NamesDesktopIni(const CString& copyName);
+
 // How desktop.ini names the copy: relative to the folder, so the icon
 // follows the folder when it is moved, copied or shared.
 CString IconCopyReference(const CString& copyName);

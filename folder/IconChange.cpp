@@ -4,6 +4,7 @@
 #include "FolderText.h"
 #include "Refresh.h"
 
+#include "../app/IniFile.h"
 #include "../app/Settings.h"
 #include "../app/WideText.h"
 #include "../app/TextRules.h"
@@ -13,6 +14,8 @@
 
 namespace {
 const char kSection[] = ".ShellClassInfo";
+// Enough for any user's own files of the icon's name.
+const int kMaxCopyNumber = 99;
 
 // A failure's box: its text, then a path as the user knows it. Among
 // several folders it is kept for the batch's one box instead.
@@ -41,16 +44,6 @@ struct StepLog {
     }
 };
 
-void WriteKey(const CString& iniPath, const char* key, const CString& value,
-              const char* failureText, StepLog& log) {
-    if (SetStringINI(iniPath, kSection, key, OneLineValue(value))) {
-        log.wroteSomething = true;
-        return;
-    }
-    log.Failed();
-    Report(log.folder, failureText);
-}
-
 void AddAttributeStep(const CString& path, DWORD bit, bool folder, StepLog& log) {
     if (folder ? AddFolderAttribute(path, bit) : AddAttribute(path, bit)) {
         log.wroteSomething = true;
@@ -73,55 +66,144 @@ void ReportFailure(const CString& folderPath, DWORD error) {
         MessageBoxA(nullptr, SystemErrorText(error), nullptr,
                     MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_TOPMOST);
 }
-} // namespace
 
-BOOL CSelectDlg::IconChange(CString iconPath, int iconIndex, CString folderPath, int tipFlag,
-                            CString description) {
+// Our own earlier copy: hidden, and the file the folder's IconFile names.
+bool IsOurCopy(const IniDocument& ini, const CString& folderPath, const CString& copyName) {
+    CString iconFile;
+    DWORD attributes = GetFileAttributesW(WideText(folderPath + copyName));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY) && ini.Get(kSection, "IconFile", iconFile) &&
+           (lstrcmpiA(iconFile, IconCopyReference(copyName)) == 0 ||
+            lstrcmpiA(iconFile, folderPath + copyName) == 0);
+}
+
+// Where the icon goes in the folder: under its own name, or the first free
+// numbered one where the folder holds another file of that name, which is
+// never overwritten or hidden. Our earlier copy is replaced; the icon file
+// itself, chosen in the folder, is used as it stands (copy false). Empty
+// when no name is left.
+CString CopyNameIn(const IniDocument& ini, const CString& folderPath, const CString& iconPath,
+                   bool& copy) {
+    const CString copyName = IconCopyName(iconPath);
+    for (int number = 1; number <= kMaxCopyNumber; ++number) {
+        CString name = NumberedCopyName(copyName, number);
+        copy = !IsSameFile(iconPath, folderPath + name);
+        if (!copy || GetFileAttributesW(WideText(folderPath + name)) == INVALID_FILE_ATTRIBUTES ||
+            IsOurCopy(ini, folderPath, name))
+            return name;
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return CString();
+}
+
+// The mark's key changes, made in memory in the order they were once
+// written one by one, so the bytes stay those of that order.
+bool EditKeys(IniDocument& ini, const CString& iconFile, const CString& indexText, bool writeTip,
+              const WideText& description, const CString* cp932Description) {
+    if (!ini.Loaded() || !ini.Remove(kSection, "IconResource") ||
+        !ini.Set(kSection, "ConfirmFileOp", "0") ||
+        !ini.Set(kSection, "IconFile", OneLineValue(iconFile)) ||
+        !ini.Set(kSection, "IconIndex", indexText))
+        return false;
+    if (!writeTip)
+        return true;
+    // A description of CP932 bytes is stored byte for byte.
+    if (cp932Description)
+        return ini.Set(kSection, "InfoTip", OneLineValue(*cp932Description));
+    return ini.SetWide(kSection, "InfoTip", WideOfUtf8(OneLineValue(Utf8Of(description))));
+}
+
+// Since Vista the shell reads IconResource before IconFile and IconIndex, so
+// every mark removes it; XP never reads it.
+BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int tipFlag,
+          const WideText& description, const CString* cp932Description) {
     // Without a folder the path would name desktop.ini in the drive's root.
     if (folderPath.IsEmpty()) {
         Report(folderPath, "フォルダが指定されていません");
         return FALSE;
     }
-    CString iniPath = DesktopIniPath(folderPath);
-    CString indexText = CString::FromInt(iconIndex);
+    const CString iniPath = DesktopIniPath(folderPath);
+    // The whole mark under the file's lock: another launch marking the same
+    // folder waits, so IconFile and IconIndex always come from one mark.
+    IniFileLock lock(iniPath);
+    if (!lock.Owned()) {
+        Report(folderPath,
+               "ほかの Vorelkin がこのフォルダの desktop.ini を書き込み中のため、"
+               "変更しませんでした。しばらくしてからもう一度選んでください:\r\n",
+               folderPath);
+        return FALSE;
+    }
+    IniDocument ini;
+    ini.Load(iniPath);
+    const DWORD loadError = GetLastError();
     StepLog log(folderPath);
 
     // "標準" has no icon to copy.
     CString iconFile = iconPath;
     if (g_bIconCopy && !iconPath.IsEmpty()) {
-        CString copyName = IconCopyName(iconPath);
-        CString destination = folderPath + copyName;
-        bool copied = false;
-        if (!CopyIconFile(iconPath, destination, copied)) {
+        if (NamesDesktopIni(IconCopyName(iconPath))) {
+            Report(folderPath,
+                   "desktop.ini という名前のファイルはアイコンとしてコピーできません。"
+                   "ほかのファイルを選んでください:\r\n",
+                   iconPath);
+            return FALSE;
+        }
+        bool copy = false;
+        CString copyName = CopyNameIn(ini, folderPath, iconPath, copy);
+        const CString destination = folderPath + copyName;
+        if (copyName.IsEmpty() || (copy && !CopyIconFile(iconPath, destination))) {
             Report(folderPath, "ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです");
             return FALSE;
         }
         // A file the user chose in the folder itself keeps its attributes:
         // only our own copy is hidden.
-        log.wroteSomething = copied;
-        if (copied && !AddAttribute(destination, FILE_ATTRIBUTE_HIDDEN))
+        log.wroteSomething = copy;
+        if (copy && !AddAttribute(destination, FILE_ATTRIBUTE_HIDDEN))
             log.Failed(); // no box of its own: the general report follows
         iconFile = IconCopyReference(copyName);
     }
 
-    WriteKey(iniPath, "ConfirmFileOp", "0", "ConfirmFileOpのｴﾗｰですSetStringINI", log);
-    WriteKey(iniPath, "IconFile", iconFile, "IconFileのｴﾗｰですSetStringINI", log);
-    WriteKey(iniPath, "IconIndex", indexText, "IconIndexのｴﾗｰですSetStringINI", log);
-    if (g_bTipDelete || tipFlag == 1)
-        WriteKey(iniPath, "InfoTip", description, "InfoTipのｴﾗｰですSetStringINI", log);
+    const bool writeTip = tipFlag == 1 || (g_bTipDelete && tipFlag != CSelectDlg::kKeepInfoTip);
+    SetLastError(loadError);
+    if (EditKeys(ini, iconFile, CString::FromInt(iconIndex), writeTip, description,
+                 cp932Description) &&
+        ini.Save(true)) { // a read-only desktop.ini stays read-only
+        log.wroteSomething = true;
+    } else {
+        // One write for all the keys: each of them failed.
+        log.Failed();
+        Report(folderPath, "ConfirmFileOpのｴﾗｰですSetStringINI");
+        Report(folderPath, "IconFileのｴﾗｰですSetStringINI");
+        Report(folderPath, "IconIndexのｴﾗｰですSetStringINI");
+        if (writeTip)
+            Report(folderPath, "InfoTipのｴﾗｰですSetStringINI");
+    }
     AddAttributeStep(folderPath, FILE_ATTRIBUTE_SYSTEM, true, log);
     AddAttributeStep(iniPath, FILE_ATTRIBUTE_HIDDEN, false, log);
+    lock.Release();
 
     if (!log.result)
         ReportFailure(folderPath, log.lastError);
     if (!FolderBatch::Current())
         SendRefreshCommands();
     // Current Explorer caches folder settings and often ignores F5 for a
-    // changed desktop.ini; a change notice makes it read the file again.
+    // changed desktop.ini; a change notice, for the folder's long name as
+    // Explorer knows it, makes it read the file again.
     if (log.wroteSomething)
-        SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHA | SHCNF_FLUSHNOWAIT, folderPath.GetString(),
-                       nullptr);
+        SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW | SHCNF_FLUSHNOWAIT,
+                       (const wchar_t*)g_targetFolders.NameOf(folderPath), nullptr);
     return log.result;
+}
+} // namespace
+
+BOOL CSelectDlg::IconChange(CString iconPath, int iconIndex, CString folderPath, int tipFlag,
+                            CString description) {
+    return Mark(iconPath, iconIndex, folderPath, tipFlag, WideText(description), &description);
+}
+
+BOOL CSelectDlg::IconChange(CString iconPath, int iconIndex, CString folderPath, int tipFlag,
+                            const WideText& description) {
+    return Mark(iconPath, iconIndex, folderPath, tipFlag, description, nullptr);
 }
 
 CString CSelectDlg::ReadInfoTip(CString folderPath) {
@@ -134,14 +216,12 @@ CString CSelectDlg::ReadInfoTip(CString folderPath) {
     return CutAtCharBoundary(tip, 255);
 }
 
-// Until the engine writes UTF-16: the description as CP932 spells it.
-BOOL CSelectDlg::IconChange(CString iconPath, int iconIndex, CString folderPath, int tipFlag,
-                            const WideText& description) {
-    CString cp932;
-    SpellInCp932(description, cp932);
-    return IconChange(iconPath, iconIndex, folderPath, tipFlag, cp932);
-}
-
+// Each file is replaced whole, so no lock is needed to read one.
 WideText CSelectDlg::ReadDescription(CString folderPath) {
-    return WideText(ReadInfoTip(folderPath));
+    if (folderPath.IsEmpty())
+        return WideText();
+    IniDocument ini;
+    if (!ini.Load(DesktopIniPath(folderPath)))
+        return WideText();
+    return ini.GetWide(kSection, "InfoTip");
 }

@@ -62,6 +62,9 @@ CDialog::CDialog(UINT templateId, CWnd* pParentWnd)
     : m_nIDTemplate(templateId), m_pParentWnd(pParentWnd) {}
 
 INT_PTR CDialog::DoModal() {
+    if (m_bUnicode)
+        return DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate),
+                               AfxGetSafeOwner(m_pParentWnd), DialogProc, (LPARAM)this);
     return DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
                            AfxGetSafeOwner(m_pParentWnd), DialogProc, (LPARAM)this);
 }

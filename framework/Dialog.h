@@ -47,4 +47,9 @@ class CDialog : public CWnd {
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
+    // Controls that take text CP932 cannot spell: the dialog and its
+    // controls are made Unicode windows. An edit made ANSI keeps its text in
+    // the code page, and what that cannot spell is lost as it is typed
+    // (Wine's edit keeps UTF-16 text whichever way it was made).
+    bool m_bUnicode = false;
 };

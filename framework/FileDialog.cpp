@@ -18,33 +18,50 @@ CString NulSeparated(const char* filter) {
     result.ReleaseBuffer(length);
     return result;
 }
+
+// CP932 bytes, NULs inside and the terminator included, into the buffer;
+// what does not fit is left out whole.
+void Widen(const char* text, int bytes, wchar_t* buffer, int capacity) {
+    buffer[0] = L'\0';
+    if (!MultiByteToWideChar(CP_ACP, 0, text, bytes + 1, buffer, capacity))
+        buffer[0] = buffer[1] = L'\0';
+}
 } // namespace
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* defExt, const char* fileName,
                          DWORD flags, const char* filter, CWnd* pParentWnd)
-    : m_ofn(), m_bOpenFileDialog(bOpenFileDialog != FALSE), m_pParentWnd(pParentWnd),
-      m_szFileName() {
+    : m_ofn(), m_bOpenFileDialog(bOpenFileDialog != FALSE), m_pParentWnd(pParentWnd), m_szFilter(),
+      m_szDefExt(), m_szInitialDir(), m_szFileName() {
     m_ofn.lStructSize = sizeof(m_ofn);
     m_ofn.lpstrFile = m_szFileName;
-    m_ofn.nMaxFile = sizeof(m_szFileName);
+    m_ofn.nMaxFile = MAX_PATH;
     m_ofn.Flags = flags;
-    m_ofn.lpstrDefExt = defExt;
-    if (fileName)
-        lstrcpynA(m_szFileName, fileName, sizeof(m_szFileName));
-    if (filter) {
-        m_strFilter = NulSeparated(filter);
-        m_ofn.lpstrFilter = m_strFilter;
+    if (defExt) {
+        Widen(defExt, lstrlenA(defExt), m_szDefExt, 16);
+        m_ofn.lpstrDefExt = m_szDefExt;
     }
+    if (fileName)
+        Widen(fileName, lstrlenA(fileName), m_szFileName, MAX_PATH);
+    if (filter) {
+        CString separated = NulSeparated(filter);
+        Widen(separated, separated.GetLength(), m_szFilter, 255); // the last NUL stays
+        m_ofn.lpstrFilter = m_szFilter;
+    }
+}
+
+void CFileDialog::SetInitialDir(const char* folder) {
+    Widen(folder, lstrlenA(folder), m_szInitialDir, MAX_PATH);
+    m_ofn.lpstrInitialDir = m_szInitialDir;
 }
 
 INT_PTR CFileDialog::DoModal() {
     // Loaded on first use and kept, not at start: the dialogs' library
     // brings the print spooler with it, and most runs never open a file dialog.
-    typedef BOOL(WINAPI * FileNameProc)(OPENFILENAMEA*);
+    typedef BOOL(WINAPI * FileNameProc)(OPENFILENAMEW*);
     static HMODULE library = LoadLibraryA("comdlg32.dll");
     FileNameProc proc =
         library ? (FileNameProc)(void*)GetProcAddress(
-                      library, m_bOpenFileDialog ? "GetOpenFileNameA" : "GetSaveFileNameA")
+                      library, m_bOpenFileDialog ? "GetOpenFileNameW" : "GetSaveFileNameW")
                 : nullptr;
     if (!proc)
         return IDCANCEL;

@@ -84,6 +84,12 @@ bool WriteMarksFile(const wchar_t* path, const FolderMark* const* marks, int cou
     WideText target = LongPathOf(path);
     if (!*(const wchar_t*)target)
         return false;
+    // Windows refuses to rename over a read-only file; Wine does not.
+    DWORD attributes = GetFileAttributesW(target);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     const CString bytes = MarksAsText(marks, count);
     wchar_t suffix[32];
     swprintf(suffix, 32, L".%lu.tmp", GetCurrentProcessId());

@@ -54,19 +54,19 @@ CString Utf8Of(const wchar_t* text, int length) {
     return utf8;
 }
 
-// The file's text as UTF-8, whatever it was written in. Invalid bytes become
-// U+FFFD; an odd last byte of UTF-16 is dropped.
+// The file's text as UTF-8, whatever it was written in: bytes that spell
+// nothing become the code page's replacement character, and an odd last byte
+// of UTF-16 is dropped.
 CString IniTextOf(const char* bytes, int length) {
     const unsigned char* b = (const unsigned char*)bytes;
     if (length >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
-        int count = (length - 2) / 2;
-        wchar_t* text = (wchar_t*)malloc(sizeof(wchar_t) * (size_t)(count + 1));
-        if (!text)
+        WideBlock wide; // copied, as the bytes need not be aligned for wchar_t
+        wide.length = (length - 2) / 2;
+        wide.text = (wchar_t*)malloc(sizeof(wchar_t) * (size_t)(wide.length + 1));
+        if (!wide.text)
             abort();
-        memcpy(text, bytes + 2, sizeof(wchar_t) * (size_t)count);
-        CString utf8 = Utf8Of(text, count);
-        free(text);
-        return utf8;
+        memcpy(wide.text, bytes + 2, sizeof(wchar_t) * (size_t)wide.length);
+        return Utf8Of(wide.text, wide.length);
     }
     if (length >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
         WideBlock wide; // decoded and encoded again, so invalid bytes cannot reach the reader
@@ -84,6 +84,8 @@ WideText WideOf(const CString& utf8) {
     return wide.text ? WideText(wide.text) : WideText();
 }
 
+// A drive, a rooted or UNC path, or an environment variable (Windows' own
+// folders name "%SystemRoot%\...").
 bool IsAbsolute(const wchar_t* path) {
     return path[0] == L'\\' || path[0] == L'/' || path[0] == L'%' || (path[0] && path[1] == L':');
 }
@@ -97,6 +99,8 @@ const wchar_t* FileNameOf(const wchar_t* path) {
     return name;
 }
 
+// Only the file's name and the index count: a mark made on another PC
+// names that PC's icons folder.
 int SlotOf(const wchar_t* iconFile, int index, const SlotIcons& slots) {
     const wchar_t* name = FileNameOf(iconFile);
     for (int slot = 1; slot < kStatusOther; ++slot) {

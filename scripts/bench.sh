@@ -2,10 +2,13 @@
 # Builds what the benchmark needs and prints its figures: start-up against a
 # floor program, confirmation with many shell windows open, GUI handles over
 # repaints (run under Wine and Xvfb), and the size of the release executable.
-#   scripts/bench.sh [repetitions]   (default 15)
+# (e) times the overview's export over a generated tree of 100,000 folders,
+# (w) the overview window's first rows and answers while it scans that tree.
+#   scripts/bench.sh [repetitions] [parts]   (default 15 and abcdew)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 repetitions=${1:-15}
+parts=${2:-abcdew}
 source "$root/scripts/wine-env.sh"
 # The release is always the 32-bit build; the timings run on the build this
 # host's Wine can start.
@@ -17,9 +20,38 @@ cmake --build "$root/build/$arch" --target bench -- --no-print-directory | grep 
   status=${PIPESTATUS[0]}
 [ "$status" = 0 ] || exit "$status"
 
-cd "$root/build/$arch/bin"
-timeout 1800 "$VORELKIN_WINE" bench.exe "$repetitions" | tr -d '\r'
+# The overview's tree, made from the Linux side, as Wine needs minutes for
+# it: 100 x 10 x 99 folders and the 100 x 10 between; every 99th leaf (1,000
+# in all) marked with a desktop.ini and the System bit, which Wine keeps in
+# the user.DOSATTRIB extended attribute.
+tree="$WINEPREFIX/drive_c/vrk-bench-tree"
+if [[ $parts == *[ew]* && ! -f "$tree.ready-1000" ]]; then
+  rm -rf "$tree"
+  python3 - "$tree" <<'PY'
+import os, sys
+root = sys.argv[1]
+n = 0
+for a in range(100):
+    for b in range(10):
+        for c in range(99):
+            path = f"{root}/{a:03d}/{b:02d}/{c:02d}"
+            os.makedirs(path)
+            n += 1
+            if n % 99 == 0:
+                slot = n // 99 % 8
+                ini = f"[.ShellClassInfo]\r\nIconFile=C:\\icons\\fld0{slot}.ico\r\nIconIndex=0\r\nInfoTip=説明 {n}\r\n"
+                with open(f"{path}/desktop.ini", "wb") as f:
+                    f.write(ini.encode("cp932"))
+                os.setxattr(f"{path}/desktop.ini", "user.DOSATTRIB", b"0x6")
+                os.setxattr(path, "user.DOSATTRIB", b"0x4")
+PY
+  touch "$tree.ready-1000"
+fi
 
+cd "$root/build/$arch/bin"
+timeout 3600 "$VORELKIN_WINE" bench.exe "$repetitions" "$parts" 'C:\vrk-bench-tree' | tr -d '\r'
+
+[[ $parts == *d* ]] || exit 0
 exe="$root/build/i686/bin/Vorelkin.exe"
 stripped=$(mktemp)
 trap 'rm -f "$stripped"' EXIT

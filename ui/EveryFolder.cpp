@@ -1,11 +1,14 @@
 // The choices on every folder of the run.
+#include "CommentDlg.h"
 #include "SelectDlg.h"
 #include "../app/Settings.h"
 #include "../folder/FolderBatch.h"
 #include "../folder/Refresh.h"
 
+#include <wchar.h>
+
 BOOL CSelectDlg::ChangeEveryFolder(CString iconPath, int iconIndex, int tipFlag,
-                                   CString description) {
+                                   const WideText& description) {
     if (g_targetFolders.Count() <= 1)
         return IconChange(iconPath, iconIndex, g_strTargetFolder, tipFlag, description);
     FolderBatch batch;
@@ -16,11 +19,26 @@ BOOL CSelectDlg::ChangeEveryFolder(CString iconPath, int iconIndex, int tipFlag,
     return TRUE;
 }
 
-CString CSelectDlg::SharedInfoTip() {
-    CString tip = ReadInfoTip(g_strTargetFolder);
+bool CSelectDlg::SharedDescription(WideText& shared) {
+    shared = ReadDescription(g_strTargetFolder);
     for (int i = 1; i < g_targetFolders.Count(); ++i) {
-        if (ReadInfoTip(g_targetFolders.Path(i)) != tip)
-            return CString();
+        if (wcscmp(ReadDescription(g_targetFolders.Path(i)), shared) != 0) {
+            shared = WideText();
+            return false;
+        }
     }
-    return tip;
+    return true;
+}
+
+// As Explorer does for several items with different values: a prompt left
+// empty and untouched changes none of them.
+bool CSelectDlg::AskDescription(int& tipFlag, WideText& description) {
+    CCommentDlg prompt(nullptr);
+    prompt.m_bEachKeepsOwn = !SharedDescription(prompt.m_strComment);
+    prompt.m_nFolders = g_targetFolders.Count();
+    if (prompt.DoModal() != IDOK)
+        return false;
+    tipFlag = prompt.m_bEachKeepsOwn ? kKeepInfoTip : 1;
+    description = prompt.m_strComment;
+    return true;
 }

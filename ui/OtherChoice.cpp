@@ -1,28 +1,26 @@
 // "その他...": any icon file chosen in an Open dialog, for this folder only.
-#include "CommentDlg.h"
 #include "IconFileDialog.h"
 #include "SelectDlg.h"
 #include "../app/FolderCollector.h"
-#include "../app/Settings.h"
 #include "../folder/Refresh.h"
 #include "../framework/App.h"
 
 void CSelectDlg::OnOther() {
     ChoiceInHand choice;
-    CCommentDlg prompt(nullptr);
     CIconFileDialog fileDialog;
-    if (fileDialog.DoModal() != IDOK)
+    CString iconPath;
+    // A refused name leaves the popup open for another choice, as a cancel does.
+    if (fileDialog.DoModal() != IDOK || !fileDialog.ChosenPath(iconPath))
         return;
 
-    prompt.m_strComment = SharedInfoTip();
-    prompt.m_nFolders = g_targetFolders.Count();
-    if (prompt.DoModal() != IDOK)
+    int tipFlag = 1;
+    WideText description;
+    if (!AskDescription(tipFlag, description))
         return;
     choice.Made();
 
-    CString description = prompt.m_strComment;
     // Index 0: the first icon of whatever file was chosen; no extension check.
-    if (!ChangeEveryFolder(fileDialog.GetPathName(), 0, 1, description))
+    if (!ChangeEveryFolder(iconPath, 0, tipFlag, description))
         AfxMessageBox("アイコンの変更に失敗しました", MB_OK);
     PostRefreshKeys();
     SendRefreshCommands();

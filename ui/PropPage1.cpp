@@ -52,8 +52,9 @@ void CPropPage1::OnPaint() {
 
 void CPropPage1::OnChangeIcon() {
     CIconFileDialog dialog;
-    if (dialog.DoModal() != IDOK)
+    CString path;
+    if (dialog.DoModal() != IDOK || !dialog.ChosenPath(path))
         return;
-    g_arrIconPath[kChangeableSlot] = dialog.GetPathName(); // the slot keeps its icon index
+    g_arrIconPath[kChangeableSlot] = path; // the slot keeps its icon index
     OnPaint();
 }

@@ -1,6 +1,5 @@
 #include "SelectDlg.h"
 
-#include "CommentDlg.h"
 #include "PopupPlacement.h"
 #include "../app/FolderCollector.h"
 #include "../app/Settings.h"
@@ -9,12 +8,30 @@
 #include "../framework/Scoped.h"
 #include "../res/resource.h"
 
+#include <imm.h>
 #include <shellapi.h>
 
 namespace {
-// While the popup is inactive: who holds the foreground now.
+// Who holds the foreground now.
 const UINT_PTR kForegroundTimer = 1;
 const UINT kForegroundCheckMs = 50;
+
+// The process's executable image, as QueryFullProcessImageNameW names it.
+bool ImageOf(HANDLE process, wchar_t (&image)[MAX_PATH * 2]) {
+    DWORD size = MAX_PATH * 2;
+    return QueryFullProcessImageNameW(process, 0, image, &size) != FALSE;
+}
+
+// Another launch of this program runs this same executable file. A window's
+// class and title any program can copy; the image path it cannot fake
+// without being this program. A process that does not let us ask (another
+// user's) counts as another program.
+bool IsThisProgram(DWORD processId) {
+    ScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    wchar_t theirs[MAX_PATH * 2], ours[MAX_PATH * 2];
+    return process.IsValid() && ImageOf(process, theirs) && ImageOf(GetCurrentProcess(), ours) &&
+           CompareStringOrdinal(theirs, -1, ours, -1, TRUE) == CSTR_EQUAL;
+}
 } // namespace
 
 BEGIN_MESSAGE_MAP(CSelectDlg, CDialog)
@@ -34,7 +51,6 @@ ON_STN_CLICKED(IDC_CANCEL_ITEM, OnCancelItem)
 ON_STN_CLICKED(IDC_SETTINGS, OnSettings)
 ON_STN_CLICKED(IDC_OTHER, OnOther)
 AFX_MSG_ENTRY(message == WM_ENABLE, OnEnable((BOOL)wParam); *pResult = 0)
-AFX_MSG_ENTRY(message == WM_ACTIVATEAPP, OnActivateApp((BOOL)wParam); *pResult = 0)
 AFX_MSG_ENTRY(message == WM_TIMER && wParam == kForegroundTimer, OnForegroundTimer(); *pResult = 0)
 END_MESSAGE_MAP()
 
@@ -83,6 +99,14 @@ BOOL CSelectDlg::OnInitDialog() {
     // DS_SYSMODAL makes the popup topmost on Windows but not under Wine.
     SetWindowPos(m_hWnd, HWND_TOPMOST, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     WatchMenuKeys(true);
+    // The digits and Space are the popup's, even with the IME in ひらがな
+    // mode: neither the popup nor its rows have an input context. The
+    // prompt, a window of its own, keeps the IME.
+    ImmAssociateContextEx(m_hWnd, nullptr, 0);
+    ImmAssociateContextEx(m_hWnd, nullptr, IACE_CHILDREN);
+    // The watch for a click elsewhere (OnForegroundTimer).
+    m_hForegroundAtOpen = GetForegroundWindow();
+    SetTimer(m_hWnd, kForegroundTimer, kForegroundCheckMs, nullptr);
     return TRUE;
 }
 
@@ -211,7 +235,7 @@ HBRUSH CSelectDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 void CSelectDlg::OnStandard() {
     ChoiceInHand choice;
     choice.Made();
-    if (!ChangeEveryFolder(CString(), 0, 0, CString()))
+    if (!ChangeEveryFolder(CString(), 0, 0, WideText()))
         AfxMessageBox("アイコンの変更に失敗しました", MB_OK);
     PostRefreshKeys();
     CDialog::OnOK();
@@ -219,15 +243,13 @@ void CSelectDlg::OnStandard() {
 
 void CSelectDlg::ApplySlot(int slot) {
     ChoiceInHand choice;
-    CCommentDlg prompt(nullptr);
-    prompt.m_strComment = SharedInfoTip();
-    prompt.m_nFolders = g_targetFolders.Count();
-    if (prompt.DoModal() != IDOK)
+    int tipFlag = 1;
+    WideText description;
+    if (!AskDescription(tipFlag, description))
         return;
     choice.Made();
 
-    CString description = prompt.m_strComment;
-    if (!ChangeEveryFolder(g_arrIconPath[slot], g_nIconIndex[slot], 1, description))
+    if (!ChangeEveryFolder(g_arrIconPath[slot], g_nIconIndex[slot], tipFlag, description))
         AfxMessageBox("アイコンの変更に失敗しました", MB_OK);
     PostRefreshKeys();
     CDialog::OnOK();
@@ -244,32 +266,33 @@ void CSelectDlg::OnEnable(BOOL enabled) {
 
 // A context menu closes when another program becomes active, by a click on
 // one of its windows or by a switch; under Wine too the click activates that
-// window, so no mouse hook is needed. But Wine without a window manager also
-// takes the activation from the popup for a moment whenever the X input
-// focus moves, with no window in the foreground, and gives it back; and
-// after a click elsewhere it names the new foreground window only a moment
-// after the popup has lost the activation. So the inactive popup looks at the
-// foreground until some window holds it: a window of another program ends
-// the popup as "ｷｬﾝｾﾙ" does, unless a dialog or box of its own is up, which
-// keeps the popup disabled.
-void CSelectDlg::OnActivateApp(BOOL active) {
-    if (active)
-        KillTimer(m_hWnd, kForegroundTimer);
-    else
-        SetTimer(m_hWnd, kForegroundTimer, kForegroundCheckMs, nullptr);
-}
-
+// window, so no mouse hook is needed. The popup looks at the foreground from
+// the start rather than waiting to be told it lost the activation: one that
+// opens without the foreground (the foreground lock, a late launch) is never
+// told, and Wine without a window manager takes the activation away for a
+// moment whenever the X input focus moves, with no window in the foreground,
+// and names the new foreground window only a moment after a click elsewhere.
+// A window of another program ends the popup as "ｷｬﾝｾﾙ" does, unless a
+// dialog or box of its own is up, which keeps the popup disabled.
 void CSelectDlg::OnForegroundTimer() {
     // A window that shows nothing takes no click: Wine activates a new
     // program's window before it is shown.
     HWND foreground = GetForegroundWindow();
     if (!foreground || !IsWindowVisible(foreground))
         return;
-    KillTimer(m_hWnd, kForegroundTimer);
     DWORD process = 0;
     GetWindowThreadProcessId(foreground, &process);
-    if (process != GetCurrentProcessId() && IsWindowEnabled(m_hWnd))
-        OnCancel();
+    if (process == GetCurrentProcessId()) {
+        m_hForegroundAtOpen = nullptr; // a click on it would now take the foreground from us
+        return;
+    }
+    // The window that held the foreground as the popup opened has taken no
+    // click yet; another launch's box, such as its refusal of a folder, is
+    // no click elsewhere.
+    if (foreground == m_hForegroundAtOpen || IsThisProgram(process) || !IsWindowEnabled(m_hWnd))
+        return;
+    KillTimer(m_hWnd, kForegroundTimer);
+    OnCancel();
 }
 
 void CSelectDlg::OnCancelItem() {

@@ -30,9 +30,13 @@ class CSelectDlg : public CDialog {
     // IconChange on every folder of the run: one folder as IconChange does
     // it; several in order, with one report and one command pass at the end.
     static BOOL ChangeEveryFolder(CString iconPath, int iconIndex, int tipFlag,
-                                  CString description);
-    // The description the folders share; none when they differ.
-    static CString SharedInfoTip();
+                                  const WideText& description);
+    // The description the folders share; false, and none, when they differ.
+    static bool SharedDescription(WideText& shared);
+    // The description prompt for every folder of the run; false when the
+    // user cancelled. The tip flag is 1, or kKeepInfoTip when each folder
+    // keeps its own.
+    static bool AskDescription(int& tipFlag, WideText& description);
 
   protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -54,7 +58,6 @@ class CSelectDlg : public CDialog {
     void OnSettings();
     void OnOther();
     void OnEnable(BOOL enabled);
-    void OnActivateApp(BOOL active);
     void OnForegroundTimer();
 
     void ApplySlot(int slot);
@@ -104,4 +107,6 @@ class CSelectDlg : public CDialog {
 
     HICON m_hIcon;
     ScopedHook m_keyFilter;
+    // The foreground window as the popup opened, until the popup holds it.
+    HWND m_hForegroundAtOpen = nullptr;
 };

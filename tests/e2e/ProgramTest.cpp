@@ -1,5 +1,6 @@
 // The real program started as a user starts it and driven with the pointer
 // and the keyboard: only what needs the real program and real input.
+#include "app/FolderCollector.h"
 #include "app/Settings.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
@@ -110,7 +111,8 @@ struct ScopedDpi {
 
 // At 150 % an icon is its file's own 24-pixel image and a row's text stays
 // put under the bar; pointer and keys move one bar; a click on another
-// program's window ends the popup, after a cancelled prompt changed nothing.
+// program's window ends the popup, after a cancelled prompt changed nothing
+// and another launch's popup did not.
 TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
     ScopedDpi dpi(144);
     Install install(true);
@@ -154,10 +156,19 @@ TEST(Program, At150PercentThePopupLooksAsAt100AndOneBarFollowsPointerAndKeys) {
     EXPECT_EQ("前の説明", TextOf(GetDlgItem(prompt, IDC_COMMENT)));
     PostClick(prompt, IDCANCEL);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
+    // Another launch's window, such as its box refusing a folder, is no click elsewhere.
+    Process second;
+    ASSERT_TRUE(install.Launch(second, "")); // without a folder it joins no other
+    HWND later = WaitForChooser(second.Id());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == later; }));
+    EXPECT_EQ((DWORD)STILL_ACTIVE, process.WaitExit(500));
     ClickAt(12, 12);
     MSG message; // the click activates the window when this thread takes it
-    EXPECT_TRUE(WaitFor(
-        [&] { return !PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && !process.IsRunning(); }));
+    EXPECT_TRUE(WaitFor([&] {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        return !process.IsRunning() && !second.IsRunning();
+    }));
     DestroyWindow(other);
     EXPECT_EQ(0u, process.WaitExit());
     EXPECT_EQ("[.ShellClassInfo]\r\nInfoTip=前の説明\r\n", ReadBytes(folderIni));
@@ -405,6 +416,57 @@ TEST(Program, LaunchesTogetherJoinTheFirstWhateverTheFoldersAreNamed) {
               Setting(ShortPath(folders[3] + L"\\desktop.ini"), ".ShellClassInfo", "IconFile"));
 }
 
+// A pipe of the collector's name served by another program (this test), and
+// a window of the old hand-over's class, swallow no launch: it sends the
+// pipe nothing and opens its own popup. A launch whose one folder cannot be
+// named ends after the box that says so, with no popup.
+TEST(Program, ALaunchHandsOverOnlyToItsOwnCollectorAndEndsWithNoFolder) {
+    Install install;
+    const std::wstring exe(WideText(install.Dir() + "\\Vorelkin.exe"));
+    ScopedFile pipe(
+        CreateNamedPipeW(CollectorPipeName(exe.c_str()), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 4096, 4096, 0, nullptr));
+    ASSERT_TRUE(pipe.IsValid());
+    ScopedKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    OVERLAPPED io = {};
+    io.hEvent = event;
+    ConnectNamedPipe(pipe, &io);
+    wchar_t user[257] = L"";
+    DWORD size = 257;
+    GetUserNameW(user, &size);
+    WNDCLASSW oldClass = {};
+    oldClass.lpfnWndProc = DefWindowProcW;
+    oldClass.lpszClassName = L"VorelkinFolderCollector";
+    RegisterClassW(&oldClass);
+    HWND stale = CreateWindowW(oldClass.lpszClassName, user, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               nullptr, nullptr);
+    Process process;
+    HWND chooser = install.Open(process);
+    EXPECT_TRUE(chooser);
+    char got[16];
+    DWORD bytes = 0;
+    io = {};
+    io.hEvent = event;
+    BOOL done = ReadFile(pipe, got, sizeof(got), nullptr, &io);
+    // Connected or not, the launch sent nothing.
+    if (done || GetLastError() == ERROR_IO_PENDING) {
+        if (WaitForSingleObject(event, 1000) != WAIT_OBJECT_0)
+            CancelIo(pipe);
+        GetOverlappedResult(pipe, &io, &bytes, TRUE);
+    }
+    EXPECT_EQ(0u, bytes);
+    PostClick(chooser, IDC_CANCEL_ITEM);
+    EXPECT_EQ(0u, process.WaitExit());
+    DestroyWindow(stale);
+
+    Process lone;
+    ASSERT_TRUE(lone.Start(
+        (L"\"" + exe + L"\" \"" + std::wstring(WideText(install.Dir())) + L"\\\U0001F600\"")
+            .c_str()));
+    EXPECT_EQ(0u, AnswerBox(lone.Id()).find("Vorelkin|このフォルダの名前は扱えません。"));
+    EXPECT_EQ(0u, lone.WaitExit());
+}
+
 // Keys as in a context menu, each row a launch with the pointer in a corner of
 // the work area: the popup lies whole there with its corner at the pointer.
 TEST(Program, KeysChooseAsInAContextMenuAndCornersKeepThePopupWhole) {
@@ -450,5 +512,33 @@ TEST(Program, KeysChooseAsInAContextMenuAndCornersKeepThePopupWhole) {
         EXPECT_EQ(slot ? Setting(install.Ini(), "IconPath", IconSlot::PathKey(slot)) : "",
                   Setting(folderIni, ".ShellClassInfo", "IconFile"));
     }
+}
+// "その他..." on a file CP932 cannot spell takes its short form; a
+// description with 鷗, from a UTF-16 desktop.ini, gets an emoji and goes back.
+TEST(Program, OtherInAFolderNamedWithOgaiAndADescriptionWithAnEmojiStayWhole) {
+    const wchar_t before[] = L"森鷗外",
+                  after[] = L"森鷗外\U0001F600"; // not in the macros' CP932 text
+    Install install(true);
+    const std::wstring ini = std::wstring(WideText(install.Target())) + L"\\desktop.ini";
+    ASSERT_TRUE(WriteBytes(install.Target() + "\\desktop.ini", "\xFF\xFE"));
+    ASSERT_TRUE(WritePrivateProfileStringW(L".ShellClassInfo", L"InfoTip", before, ini.c_str()));
+    const std::wstring icon = std::wstring(WideText(install.Dir())) + L"\\鷗.ico";
+    ASSERT_TRUE(CopyFileW(WideText(install.Dir() + "\\icons\\fld03.ico"), icon.c_str(), FALSE));
+    Process process;
+    ClickControl(install.Open(process), IDC_OTHER);
+    ASSERT_TRUE(ChooseFile(process.Id(), icon.c_str()));
+    HWND prompt = WaitForPrompt(process.Id());
+    HWND edit = GetDlgItem(prompt, IDC_COMMENT);
+    wchar_t shown[64] = L"";
+    SendMessageW(edit, WM_GETTEXT, 64, (LPARAM)shown);
+    EXPECT_STREQ(before, shown);
+    SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)after);
+    PostClick(prompt, IDOK);
+    EXPECT_EQ(0u, process.WaitExit());
+    wchar_t tip[64] = L"", file[MAX_PATH] = L"";
+    GetPrivateProfileStringW(L".ShellClassInfo", L"InfoTip", L"", tip, 64, ini.c_str());
+    EXPECT_STREQ(after, tip);
+    GetPrivateProfileStringW(L".ShellClassInfo", L"IconFile", L"", file, MAX_PATH, ini.c_str());
+    EXPECT_STREQ(WideText(ShortPath(icon)), file);
 }
 } // namespace

@@ -171,11 +171,15 @@ HWND WaitForPrompt(DWORD pid) {
 }
 
 bool ChooseFile(DWORD pid, const char* name) {
+    return ChooseFile(pid, name ? (const wchar_t*)WideText(name) : nullptr);
+}
+
+bool ChooseFile(DWORD pid, const wchar_t* name) {
     HWND open = WaitForDialog(pid, [](HWND w) { return FileNameField(w) != nullptr; });
     if (!open)
         return false;
     if (name)
-        SendMessageA(FileNameField(open), WM_SETTEXT, 0, (LPARAM)name);
+        SendMessageW(FileNameField(open), WM_SETTEXT, 0, (LPARAM)name);
     PostClick(open, name ? IDOK : IDCANCEL);
     return true;
 }

@@ -70,6 +70,7 @@ HWND WaitForPrompt(DWORD pid);  // "フォルダの説明を入力"
 // Waits for the process's Open dialog, puts the name into its file-name field
 // and presses Open; without a name presses Cancel.
 bool ChooseFile(DWORD pid, const char* name);
+bool ChooseFile(DWORD pid, const wchar_t* name);
 
 // Waits for the process's next message box, presses its OK and tells what it
 // said as "caption|icon|text" (icon "!" exclamation, "i" information), or

@@ -5,10 +5,13 @@
 #include "res/resource.h"
 #include "support/Desktop.h"
 #include "ui/PopupPlacement.h"
+#include "ui/CommentDlg.h"
 #include "ui/PropPage1.h"
 #include "ui/SelectDlg.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
+#include <imm.h>
 
 #include <tuple>
 
@@ -42,6 +45,9 @@ TEST(Chooser, RowsAfterEveryPaint) {
             EXPECT_EQ(texts[i], TextOf(GetDlgItem(window, kLabels[i])));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, IDC_SETTINGS)));
         EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        // The keys are the popup's, the IME in ひらがな mode or not.
+        EXPECT_FALSE(ImmGetContext(window));
+        EXPECT_FALSE(ImmGetContext(FocusOf(window)));
         // No icon place, even an empty one, covers a row's text.
         for (int icon = IDC_ICON_STANDARD; icon <= IDC_ICON_OTHER; ++icon) {
             EXPECT_EQ(icon == IDC_ICON_SLOT1 || icon == IDC_ICON_SLOT3 || icon == IDC_ICON_SLOT5 ||
@@ -68,6 +74,101 @@ TEST(Chooser, RowsAfterEveryPaint) {
         PostClick(window, IDC_CANCEL_ITEM);
     });
     EXPECT_EQ(IDCANCEL, result);
+}
+
+// Three folders. Descriptions that differ open the prompt empty, with the
+// hint, and an untouched OK keeps each, TIP_DELETE or not; a change, even
+// back to empty, goes to every folder; a shared one is the pre-fill. The
+// prompt keeps the IME.
+TEST(Chooser, SeveralFoldersKeepTheirOwnDescriptionsUnlessThePromptIsChanged) {
+    CWinApp app("Vorelkin");
+    TempDir dir;
+    g_bTipDelete = true;
+    g_arrIconPath.SetSize(IconSlot::Count);
+    using Three = std::array<const char*, 3>;
+    // The descriptions before, the text the user leaves (null: none), after.
+    const std::tuple<int, Three, const char*, Three> rows[] = {
+        {__LINE__, {"一", "二", "三"}, nullptr, {"一", "二", "三"}},
+        {__LINE__, {"一", "二", "三"}, "", {"", "", ""}},
+        {__LINE__, {"同じ", "同じ", "同じ"}, nullptr, {"同じ", "同じ", "同じ"}},
+    };
+    for (const auto& [line, before, typed, after] : rows) {
+        SCOPED_TRACE(line);
+        const bool differ = strcmp(before[0], before[1]) != 0;
+        g_targetFolders.Clear();
+        for (int i = 0; i < 3; ++i) {
+            CString folder = dir / CString::FromInt(line * 10 + i).GetString();
+            CreateDirectoryA(folder, nullptr);
+            WriteBytes(folder + "\\desktop.ini",
+                       std::string("[.ShellClassInfo]\r\nInfoTip=") + before[i]);
+            g_targetFolders.Add(WideText(folder));
+        }
+        g_strTargetFolder = g_targetFolders.Path(0);
+        CSelectDlg chooser(nullptr);
+        RunDriven(chooser, [&] {
+            PostClick(WaitForChooser(0), IDC_SLOT1);
+            HWND prompt = WaitForDialog(
+                0, [](HWND w) { return TextOf(w) == "フォルダの説明を入力 (3 個のフォルダ)"; });
+            HWND edit = GetDlgItem(prompt, IDC_COMMENT);
+            EXPECT_STREQ(differ ? "" : before[0], TextOf(edit));
+            wchar_t cue[64] = L"";
+            SendMessageW(edit, EM_GETCUEBANNER, (WPARAM)cue, 64);
+            EXPECT_STREQ(differ ? L"(それぞれの説明のまま)" : L"", cue);
+            HIMC ime = ImmGetContext(edit);
+            EXPECT_TRUE(ImmReleaseContext(edit, ime) && ime);
+            if (typed) { // as typing leaves it
+                SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)typed);
+                SendMessageA(edit, EM_SETMODIFY, TRUE, 0);
+            }
+            PostClick(prompt, IDOK);
+        });
+        for (int i = 0; i < 3; ++i) {
+            CString tip;
+            GetStringINI(g_targetFolders.Path(i) + "\\desktop.ini", ".ShellClassInfo", "InfoTip",
+                         tip);
+            EXPECT_STREQ(after[i], tip) << i;
+        }
+    }
+    g_targetFolders.Clear();
+}
+
+WNDPROC g_popupProc = nullptr;
+
+LRESULT CALLBACK NeverTold(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_ACTIVATEAPP
+               ? 0
+               : CallWindowProcA(g_popupProc, window, message, wParam, lParam);
+}
+
+// A popup that opens without the foreground (the foreground lock) is never
+// told of the activation; Wine gives every new window the foreground, so
+// this one is kept from hearing that it lost it. A click on another
+// program's window still ends it: on the program's own popup, another
+// executable than this test.
+TEST(Chooser, APopupNeverToldOfTheActivationEndsOnAClickElsewhere) {
+    CWinApp app("Vorelkin");
+    Install install;
+    Process other;
+    g_arrIconPath.SetSize(IconSlot::Count);
+    CSelectDlg chooser(nullptr);
+    RunDriven(chooser, [&] {
+        HWND popup = WaitForChooser(0);
+        ASSERT_TRUE(popup);
+        g_popupProc = (WNDPROC)SetWindowLongPtrA(popup, GWLP_WNDPROC, (LONG_PTR)NeverTold);
+        ASSERT_TRUE(install.Launch(other, ""));
+        ClickControl(WaitForChooser(other.Id()), IDC_ICON_STANDARD); // a place that does nothing
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(popup); }, 3000));
+    });
+}
+
+// A character CP932 cannot spell counts as its UTF-16 bytes.
+TEST(Prompt, DescriptionBytes) {
+    const std::tuple<int, const wchar_t*, int> rows[] = {{__LINE__, L"a", 1},
+                                                         {__LINE__, L"森外", 4},
+                                                         {__LINE__, L"森鷗外", 6},
+                                                         {__LINE__, L"\U0001F600a", 5}};
+    for (const auto& [line, text, bytes] : rows)
+        EXPECT_EQ(bytes, DescriptionBytes(text)) << line;
 }
 
 // The template's place stays while it is inside with the pointer on it; else

@@ -70,7 +70,7 @@ TEST(Rules, FolderArgumentsSplitAtBlanksOutsideQuotes) {
     const std::tuple<int, const wchar_t*, const char*> rows[] = {
         {__LINE__, L"v.exe \"D:\\\" \"E:\\\"", "D:\\|E:\\"},
         {__LINE__, L"\"C:\\P F\\v.exe\" \"C:\\My Folder\"  C:\\a\tD:", "C:\\My Folder|C:\\a|D:\\"},
-        {__LINE__, L"v.exe \"\" \"a b\"c", "a bc"},
+        {__LINE__, L"v.exe \"\" \"C:\\a b\"c", "C:\\a bc"},
         {__LINE__, L"v.exe", ""},
     };
     for (auto [line, commandLine, folders] : rows) {
@@ -114,14 +114,14 @@ TEST(Rules, ProgramIconHasA256PixelLayerForExplorersLargestViews) {
 // The bars become NULs, but not the second byte of "ポ" (83 7C).
 TEST(Rules, FileDialogFilterAndStart) {
     CFileDialog dialog(TRUE, nullptr, nullptr, 0, "ポ(*.p)|*.p|ｱｲｺﾝ|*.ico|");
-    const char expected[] = "ポ(*.p)\0*.p\0ｱｲｺﾝ\0*.ico\0";
-    EXPECT_EQ(std::string(expected, sizeof(expected)),
-              std::string(dialog.m_ofn.lpstrFilter, sizeof(expected)));
+    const wchar_t expected[] = L"ポ(*.p)\0*.p\0ｱｲｺﾝ\0*.ico\0";
+    EXPECT_EQ(std::wstring(expected, std::size(expected)),
+              std::wstring(dialog.m_ofn.lpstrFilter, std::size(expected)));
     g_strIconFolder = "C:\\Tools\\icons";
     CIconFileDialog icons;
     EXPECT_EQ((DWORD)(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT),
               icons.m_ofn.Flags);
-    EXPECT_STREQ("C:\\Tools\\icons", icons.m_ofn.lpstrInitialDir);
+    EXPECT_STREQ(L"C:\\Tools\\icons", icons.m_ofn.lpstrInitialDir);
 }
 
 // The profile reader's rules: names without regard to ASCII case, blanks

@@ -4,12 +4,16 @@
 #include "app/IniFile.h"
 #include "app/MainApp.h"
 #include "app/Settings.h"
+#include "framework/App.h"
+#include "support/Desktop.h"
 #include "support/Files.h"
 
+#include <aclapi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -28,6 +32,39 @@ TEST(Settings, FirstRunWritesEveryDefaultInOrderAndCreatesTheIconsFolder) {
         EXPECT_EQ(std::string(dir.Path()) + "\\", std::string(g_strExeDir));
         SaveSettings(options); // an untouched model writes the same file back
         EXPECT_EQ(expected, ReadBytes(dir / "vrkcfg.ini")) << os;
+    }
+}
+
+// A settings file held open without sharing (a scanner, a backup) is waited
+// for a moment; still held, the run goes on with the defaults, says so once
+// and writes nothing, so the user's values survive it.
+TEST(Settings, AFileThatCannotBeReadKeepsTheUsersValues) {
+    CWinApp app("Vorelkin");
+    TempDir dir;
+    const CString ini = dir / "vrkcfg.ini";
+    const std::string mine = "[IconPath]\r\nICON_INDEX_1=7\r\n";
+    for (DWORD heldMs : {500, 4000}) {
+        SCOPED_TRACE(heldMs);
+        ASSERT_TRUE(WriteBytes(ini, mine));
+        HANDLE held =
+            CreateFileW(WideText(ini), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::thread release([&] {
+            Sleep(heldMs);
+            CloseHandle(held);
+        });
+        OptionTexts options;
+        std::vector<std::string> boxes =
+            AnswerBoxesWhile([&] { options = LoadSettings(dir / "Vorelkin.exe", 0); });
+        release.join();
+        const bool readable = heldMs < 2000;
+        EXPECT_EQ(readable, g_bSettingsWritable);
+        EXPECT_EQ(readable ? 7 : 0, g_nIconIndex[1]);
+        ASSERT_EQ(readable ? 0u : 1u, boxes.size());
+        EXPECT_TRUE(readable || boxes[0].find(std::string(ini)) != std::string::npos);
+        SaveSettings(options);                    // the file can be read by now
+        const std::string after = ReadBytes(ini); // with the defaults when it was read
+        EXPECT_EQ(!readable, mine == after);
+        EXPECT_NE(std::string::npos, after.find("ICON_INDEX_1=7\r\n"));
     }
 }
 
@@ -78,28 +115,150 @@ TEST(Settings, ValuesAreReadNormalisedAndWrittenBackWithForeignLines) {
     }
 }
 
-// A hand-over is taken whole or not at all: its mark, an even size, names
-// ending in NULs and an empty name, each an existing folder.
-TEST(FolderCollector, TakesOnlySoundHandOvers) {
+// This process as the collector, and as a launch that sends forged
+// messages: each is taken whole or refused whole; a share, a device, a
+// relative name or a dotted one is refused from its text alone, even where
+// the file system would find the folder; nothing is taken while a choice is
+// in hand.
+TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
     TempDir dir;
     WriteBytes(dir / "file", "");
-    const std::wstring folder(WideText(dir.Path())), end(2, L'\0');
-    const std::tuple<int, ULONG_PTR, std::wstring, int, bool> rows[] = {
-        {__LINE__, 0x564B4631, folder + end, 0, true},
-        {__LINE__, 0x564B4631, end, 0, true},
-        {__LINE__, 0x564B4631, folder + L'\0' + folder + L"\\none" + end, 0, false},
-        {__LINE__, 0x564B4631, folder + L"\\file" + end, 0, false},
-        {__LINE__, 0x564B4631, folder + L'\0', 0, false},
-        {__LINE__, 0x564B4631, folder + end, 1, false}, // a byte short
-        {__LINE__, 0x12345678, folder + end, 0, false},
-        {__LINE__, 0x564B4631, std::wstring(40000, L'a') + end, 0, false},
+    CreateDirectoryA(dir / "b", nullptr);
+    const std::wstring folder(WideText(dir.Path())), b = folder + L"\\b", end(2, L'\0');
+    auto message = [](const std::wstring& names, const char* mark = "VKF2") {
+        return mark + std::string((const char*)names.data(), names.size() * 2);
     };
-    for (const auto& [line, mark, names, shortBy, taken] : rows) {
-        COPYDATASTRUCT message = {mark, DWORD(names.size() * 2 - shortBy), (void*)names.data()};
-        TargetFolders folders;
-        EXPECT_EQ(taken, TakeHandOver(message, folders)) << "line " << line;
-        EXPECT_EQ(taken && names.size() > 2 ? 1 : 0, folders.Count()) << "line " << line;
+    std::wstring many;
+    for (int i = 0; i < 101; ++i)
+        many += b + L'\0';
+    // The message, whether a choice is in hand, the answer, the folders taken.
+    const std::tuple<int, std::string, bool, HandOverAnswer, int> rows[] = {
+        {__LINE__, message(folder + L"\\none" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(folder + L"\\file" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + end, "VKF1"), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + end).substr(1), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + L'\0'), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(L"b" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + L'\0' + L"b" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(L"\\\\localhost\\C$" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(L"\\\\?\\" + b + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(L"\\\\.\\" + b + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + L"\\..\\b" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + L"\\NUL.txt" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(many + L'\0'), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(std::wstring(40000, L'a') + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + end), true, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b + end), false, HandOverAnswer::kTaken, 1},
+    };
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(folder.c_str()); // where "b" is a folder
+    TargetFolders first, mine;
+    first.Add(folder.c_str());
+    FolderCollector collector;
+    ASSERT_FALSE(collector.HandOverOrCollect(first, mine)); // no collector yet: this one
+    ASSERT_TRUE(g_bCollectingFolders);
+    const WideText pipe = CollectorPipeName(OwnExecutablePath());
+    for (const auto& [line, bytes, inHand, answer, taken] : rows) {
+        std::optional<ChoiceInHand> choice;
+        if (inHand)
+            choice.emplace();
+        std::atomic<bool> done(false);
+        HandOverAnswer heard = HandOverAnswer::kNoCollector;
+        std::thread launch([&] {
+            heard = SendHandOver(pipe, bytes.data(), DWORD(bytes.size()));
+            done = true;
+        });
+        // The collector takes folders on this thread, as on the popup's.
+        WaitFor([&] {
+            MSG m;
+            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&m);
+            return done.load();
+        });
+        launch.join();
+        EXPECT_EQ(answer, heard) << "line " << line;
+        EXPECT_EQ(taken, mine.Count()) << "line " << line;
     }
+    SetCurrentDirectoryW(previous);
+}
+
+// The collector's pipe admits this user alone, and no one can make a
+// second instance of it.
+TEST(FolderCollector, ThePipeAdmitsThisUserAloneAndOnce) {
+    const WideText name(L"\\\\.\\pipe\\Vorelkin.test.admits");
+    ScopedFile pipe(CreateCollectorPipe(name));
+    ASSERT_TRUE(pipe.IsValid());
+    EXPECT_EQ(INVALID_HANDLE_VALUE, ScopedFile(CreateCollectorPipe(name)).Get());
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, GetSecurityInfo(pipe, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION,
+                                             nullptr, nullptr, &acl, nullptr, &descriptor));
+    ScopedLocalMemory owned(descriptor);
+    ASSERT_TRUE(acl);
+    ASSERT_EQ(1, acl->AceCount);
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    ASSERT_TRUE(GetAce(acl, 0, (void**)&ace));
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    ScopedKernelHandle ownedToken(token);
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } me;
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, &me, sizeof(me), &size));
+    EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
+    EXPECT_TRUE(EqualSid(&ace->SidStart, me.user.User.Sid));
+}
+
+// A collector that read the folders and never answered may still mark
+// them: the launch must not open its own popup for them, and says why.
+TEST(FolderCollector, ALaunchThatHeardNoAnswerEndsWithABox) {
+    TempDir dir;
+    TargetFolders folders, mine;
+    folders.Add(WideText(dir.Path()));
+    const WideText name = CollectorPipeName(OwnExecutablePath());
+    ScopedFile pipe(CreateNamedPipeW(name, PIPE_ACCESS_DUPLEX,
+                                     PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 65536, 65536, 0,
+                                     nullptr));
+    ASSERT_TRUE(pipe.IsValid());
+    DWORD read = 0;
+    std::thread silent([&] {
+        static char message[65536];
+        ConnectNamedPipe(pipe, nullptr);
+        ReadFile(pipe, message, sizeof(message), &read, nullptr);
+        DisconnectNamedPipe(pipe);
+    });
+    FolderCollector collector;
+    std::vector<std::string> boxes =
+        AnswerBoxesWhile([&] { EXPECT_TRUE(collector.HandOverOrCollect(folders, mine)); });
+    ScopedFile unblock(CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    silent.join();
+    EXPECT_LT(0u, read);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::string::npos, boxes[0].find("返事がありませんでした"));
+    EXPECT_FALSE(g_bCollectingFolders);
+}
+
+// Every argument is kept, however many (Send To has no limit), and a
+// relative one is made full in the launch that was given it.
+TEST(FolderCollector, ArgumentsAreMadeFullAndNoneIsLeftOut) {
+    TempDir dir;
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryA(dir.Path());
+    std::wstring commandLine = L"v.exe sub ..\\up";
+    for (int i = 0; i < 101; ++i)
+        commandLine += L" C:\\f" + std::to_wstring(i);
+    TargetFolders folders;
+    EXPECT_EQ(103, AddFolderArguments(commandLine.c_str(), folders));
+    SetCurrentDirectoryW(previous);
+    ASSERT_EQ(103, folders.Count());
+    const std::string path(dir.Path());
+    EXPECT_EQ(path + "\\sub", std::string(folders.Path(0)));
+    EXPECT_EQ(path.substr(0, path.rfind('\\')) + "\\up", std::string(folders.Path(1)));
+    EXPECT_EQ("C:\\f100", std::string(folders.Path(102)));
 }
 
 // Launches started together take turns: a session waits for the file's lock.

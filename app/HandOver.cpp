@@ -1,0 +1,285 @@
+#include "HandOver.h"
+
+#include "../framework/Scoped.h"
+
+#include <sddl.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+const DWORD kMarkNames = 0x32464B56; // "VKF2": the names follow
+// Long enough for a collector that is still starting, or serving others.
+const DWORD kConnectMs = 20000;
+const DWORD kWriteMs = 5000;
+// Longer than all the collector's own limits together, so that a live
+// collector always answers before the launch gives up.
+const DWORD kAnswerMs = 30000;
+// Names on a drive that does not answer: refused rather than waited for.
+const DWORD kCheckMs = 5000;
+
+// A process's user and session, from its token, read into a buffer aligned
+// for TOKEN_USER. The token, not the process, so that an elevated launch
+// can be read too.
+class ProcessUser {
+  public:
+    explicit ProcessUser(HANDLE process) {
+        HANDLE token = nullptr;
+        if (!process || !OpenProcessToken(process, TOKEN_QUERY, &token))
+            return;
+        ScopedKernelHandle owned(token);
+        DWORD size = 0;
+        m_read = GetTokenInformation(token, TokenUser, &m_buffer, sizeof(m_buffer), &size) &&
+                 IsValidSid(m_buffer.user.User.Sid) &&
+                 GetTokenInformation(token, TokenSessionId, &m_session, sizeof(m_session), &size);
+    }
+    PSID Sid() const { return m_read ? m_buffer.user.User.Sid : nullptr; }
+    DWORD Session() const { return m_session; }
+    bool Same(const ProcessUser& other) const {
+        return Sid() && other.Sid() && EqualSid(Sid(), other.Sid()) && m_session == other.m_session;
+    }
+
+  private:
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } m_buffer;
+    DWORD m_session = 0;
+    bool m_read = false;
+};
+
+WideText LongPathOf(const wchar_t* path) {
+    DWORD size = GetLongPathNameW(path, nullptr, 0);
+    wchar_t* full = size ? (wchar_t*)malloc(sizeof(wchar_t) * size) : nullptr;
+    DWORD length = full ? GetLongPathNameW(path, full, size) : 0;
+    WideText text(length && length < size ? full : path);
+    free(full);
+    return text;
+}
+
+// An access list that admits this user alone. (Wine runs every process as
+// the one user, so only Windows shows another user refused.)
+class OwnerOnly {
+  public:
+    OwnerOnly() : m_user(GetCurrentProcess()) {
+        PSID sid = m_user.Sid();
+        m_built = sid &&
+                  InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                  InitializeAcl(&m_acl.acl, sizeof(m_acl), ACL_REVISION) &&
+                  AddAccessAllowedAce(&m_acl.acl, ACL_REVISION, GENERIC_ALL, sid) &&
+                  SetSecurityDescriptorDacl(&m_descriptor, TRUE, &m_acl.acl, FALSE);
+        m_attributes = {sizeof(m_attributes), &m_descriptor, FALSE};
+    }
+    SECURITY_ATTRIBUTES* Attributes() { return m_built ? &m_attributes : nullptr; }
+
+  private:
+    ProcessUser m_user;
+    SECURITY_DESCRIPTOR m_descriptor;
+    union {
+        ACL acl;
+        DWORD bytes[64];
+    } m_acl;
+    SECURITY_ATTRIBUTES m_attributes;
+    bool m_built = false;
+};
+
+// A reserved device name such as NUL or COM1, with or without an extension.
+bool IsDeviceName(const wchar_t* component, int length) {
+    int base = 0;
+    while (base < length && component[base] != L'.')
+        ++base;
+    while (base > 0 && component[base - 1] == L' ')
+        --base;
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN",    L"AUX",
+                                              L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* device : kDevices) {
+        if ((int)wcslen(device) == base && _wcsnicmp(component, device, (size_t)base) == 0)
+            return true;
+    }
+    return base == 4 &&
+           (_wcsnicmp(component, L"COM", 3) == 0 || _wcsnicmp(component, L"LPT", 3) == 0) &&
+           component[3] >= L'1' && component[3] <= L'9';
+}
+
+// A full path on a drive letter: no share, no device, no "." or "..", no
+// stream, nothing a launch's own full path would not be. Decided from the
+// text alone, before any file is touched. "\\?\X:\" is refused too: the
+// launch that holds such a name opens its own popup.
+bool IsPlainLocalPath(const wchar_t* name) {
+    if (!((name[0] >= L'A' && name[0] <= L'Z') || (name[0] >= L'a' && name[0] <= L'z')) ||
+        name[1] != L':' || name[2] != L'\\')
+        return false;
+    const wchar_t* component = name + 3;
+    for (const wchar_t* at = component;; ++at) {
+        if (*at == L'\0' || *at == L'\\') {
+            int length = (int)(at - component);
+            if ((length == 0 && *at) || (length == 1 && component[0] == L'.') ||
+                (length == 2 && component[0] == L'.' && component[1] == L'.') ||
+                IsDeviceName(component, length))
+                return false;
+            if (!*at)
+                return true;
+            component = at + 1;
+        } else if (*at < 0x20 || wcschr(L"/:*?\"<>|", *at)) {
+            return false;
+        }
+    }
+}
+
+} // namespace
+
+WideText ExecutableOfOurs(DWORD pid) {
+    ScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!ProcessUser(process).Same(ProcessUser(GetCurrentProcess())))
+        return WideText();
+    const DWORD room = 32768;
+    wchar_t* path = (wchar_t*)malloc(sizeof(wchar_t) * room);
+    DWORD size = room;
+    WideText image;
+    if (path && QueryFullProcessImageNameW(process, 0, path, &size))
+        image = LongPathOf(path);
+    free(path);
+    return image;
+}
+
+bool ReadHandOver(const BYTE* message, DWORD size, TargetFolders& incoming) {
+    DWORD mark = 0;
+    if (size < sizeof(mark) + 2 * sizeof(wchar_t) || size > kMaxHandOverBytes ||
+        (size - sizeof(mark)) % sizeof(wchar_t))
+        return false;
+    memcpy(&mark, message, sizeof(mark));
+    const wchar_t* names = (const wchar_t*)(message + sizeof(mark));
+    const DWORD count = (size - sizeof(mark)) / sizeof(wchar_t);
+    if (mark != kMarkNames || names[count - 1] || names[count - 2] || !names[0])
+        return false;
+    int nameCount = 0;
+    for (const wchar_t* at = names; *at; at += wcslen(at) + 1) {
+        if (++nameCount > TargetFolders::kMax || !IsPlainLocalPath(at))
+            return false;
+    }
+    const DWORD start = GetTickCount();
+    for (const wchar_t* at = names; *at; at += wcslen(at) + 1) {
+        DWORD attributes = GetFileAttributesW(at);
+        CString path;
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !AnsiPathOf(at, path) || GetTickCount() - start > kCheckMs) {
+            incoming.Clear();
+            return false;
+        }
+        incoming.AddSpelled(at, path);
+    }
+    return true;
+}
+
+HandOverMessage::HandOverMessage(const TargetFolders& folders) {
+    Append(&kMarkNames, sizeof(kMarkNames));
+    for (int i = 0; i < folders.Count(); ++i)
+        Append(folders.Name(i), sizeof(wchar_t) * (wcslen(folders.Name(i)) + 1));
+    Append(L"", sizeof(wchar_t));
+}
+
+void HandOverMessage::Append(const void* bytes, size_t size) {
+    BYTE* joined = (BYTE*)realloc(m_bytes, m_size + size);
+    if (!joined)
+        abort();
+    memcpy(joined + m_size, bytes, size);
+    m_bytes = joined;
+    m_size += size;
+}
+
+bool CompleteIo(HANDLE pipe, OVERLAPPED& io, BOOL done, DWORD timeoutMs, DWORD& bytes,
+                HANDLE stop) {
+    if (!done && GetLastError() != ERROR_IO_PENDING)
+        return false;
+    HANDLE events[2] = {io.hEvent, stop};
+    if (WaitForMultipleObjects(stop ? 2 : 1, events, FALSE, timeoutMs) != WAIT_OBJECT_0)
+        CancelIo(pipe);
+    return GetOverlappedResult(pipe, &io, &bytes, TRUE) != FALSE;
+}
+
+HANDLE CreateCollectorPipe(const wchar_t* pipeName) {
+    OwnerOnly security;
+    if (!security.Attributes())
+        return INVALID_HANDLE_VALUE;
+    // The first instance, or none: no one else can have made the pipe first.
+    // (Wine has no remote pipe clients to refuse.)
+    return CreateNamedPipeW(
+        pipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
+        kMaxHandOverBytes, kMaxHandOverBytes, 0, security.Attributes());
+}
+
+WideText OwnExecutablePath() {
+    const DWORD room = 32768;
+    wchar_t* path = (wchar_t*)malloc(sizeof(wchar_t) * room);
+    DWORD length = path ? GetModuleFileNameW(nullptr, path, room) : 0;
+    WideText full = length && length < room ? LongPathOf(path) : WideText();
+    free(path);
+    return full;
+}
+
+WideText CollectorPipeName(const wchar_t* exePath) {
+    WideText name(L"\\\\.\\pipe\\Vorelkin.");
+    const ProcessUser user(GetCurrentProcess());
+    wchar_t* sid = nullptr;
+    if (user.Sid() && ConvertSidToStringSidW(user.Sid(), &sid)) {
+        name += sid;
+        LocalFree(sid);
+    }
+    DWORD hash = 2166136261u; // FNV-1a of the path in capitals
+    const WideText path = LongPathOf(exePath);
+    for (const wchar_t* at = path; *at; ++at) {
+        wchar_t upper = *at;
+        CharUpperBuffW(&upper, 1);
+        hash = (hash ^ upper) * 16777619u;
+    }
+    wchar_t tail[32];
+    wsprintfW(tail, L".%lu.%08lx", user.Session(), hash);
+    name += tail;
+    return name;
+}
+
+HandOverAnswer SendHandOver(const wchar_t* pipeName, const void* message, DWORD size) {
+    // Anonymous: the server end learns who we are from our process, and can
+    // never act as us.
+    const DWORD flags = FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_ANONYMOUS;
+    const DWORD start = GetTickCount();
+    ScopedFile pipe;
+    for (;;) {
+        pipe.Reset(CreateFileW(pipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               flags, nullptr));
+        if (pipe.IsValid())
+            break;
+        const DWORD error = GetLastError(), waited = GetTickCount() - start;
+        if (error == ERROR_FILE_NOT_FOUND)
+            return HandOverAnswer::kNoCollector;
+        if (error != ERROR_PIPE_BUSY || waited >= kConnectMs)
+            return HandOverAnswer::kRefused; // nothing was sent
+        WaitNamedPipeW(pipeName, kConnectMs - waited < 500 ? kConnectMs - waited : 500);
+    }
+    // Only a collector of this executable, of this user, in this session.
+    ULONG server = 0;
+    DWORD mode = PIPE_READMODE_MESSAGE;
+    const WideText theirs =
+        GetNamedPipeServerProcessId(pipe, &server) ? ExecutableOfOurs(server) : WideText();
+    if (!*(const wchar_t*)theirs ||
+        CompareStringOrdinal(theirs, -1, OwnExecutablePath(), -1, TRUE) != CSTR_EQUAL || !size ||
+        !SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr))
+        return HandOverAnswer::kRefused;
+    ScopedKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    OVERLAPPED io = {};
+    io.hEvent = event;
+    DWORD bytes = 0, answer = 0;
+    // A write that did not complete left the collector no whole message.
+    if (!event.IsValid() ||
+        !CompleteIo(pipe, io, WriteFile(pipe, message, size, nullptr, &io), kWriteMs, bytes))
+        return HandOverAnswer::kRefused;
+    io = {};
+    io.hEvent = event;
+    if (!CompleteIo(pipe, io, ReadFile(pipe, &answer, sizeof(answer), nullptr, &io), kAnswerMs,
+                    bytes) ||
+        bytes != sizeof(answer))
+        return HandOverAnswer::kUnanswered;
+    return answer == kMarkTaken     ? HandOverAnswer::kTaken
+           : answer == kMarkRefused ? HandOverAnswer::kRefused
+                                    : HandOverAnswer::kUnanswered;
+}
