@@ -253,7 +253,19 @@ const struct {
     {L"アーカイブ", 6, "来期に移す候補"},
 };
 
+// One fixed time on every desktop.ini, so a retaken picture has the same
+// bytes.
+void SetFixedTime(const wchar_t* file) {
+    const SYSTEMTIME when = {2026, 4, 3, 1, 0, 30, 0, 0}; // UTC
+    FILETIME time = {};
+    SystemTimeToFileTime(&when, &time);
+    ScopedFile handle(CreateFileW(file, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    SetFileTime(handle, nullptr, nullptr, &time);
+}
+
 bool MarkNeighbours() {
+    SetFixedTime(WideText(CString(kTarget) + "\\desktop.ini"));
     for (const auto& folder : kNeighbours) {
         WideText path(kOverviewRoot);
         path += L"\\";
@@ -279,6 +291,8 @@ bool MarkNeighbours() {
         DWORD written = 0;
         if (!out.IsValid() || !WriteFile(out, ini.data(), (DWORD)ini.size(), &written, nullptr))
             return Fail("cannot mark the neighbours");
+        out.Reset();
+        SetFixedTime(file);
         SetFileAttributesW(path, FILE_ATTRIBUTE_SYSTEM);
     }
     return true;
