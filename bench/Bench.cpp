@@ -3,6 +3,7 @@
 // the GUI handles over many repaints. It prints figures and judges nothing
 // but the targets it prints.
 #include "GuiCounts.h"
+#include "OverviewWindowBench.h"
 #include "ScanBench.h"
 #include "app/WideText.h"
 #include "framework/Scoped.h"
@@ -582,7 +583,7 @@ void BenchHandles(int popupRepaints, int sheetRepaints) {
 }
 } // namespace
 
-// bench.exe [repetitions] [parts, e.g. "ac"; all by default] [tree for "e"]
+// bench.exe [repetitions] [parts, e.g. "ac"; all by default] [tree for "e" and "w"]
 int main(int argc, char** argv) {
     int repetitions = argc > 1 ? atoi(argv[1]) : 15;
     if (repetitions < 1)
@@ -603,6 +604,9 @@ int main(int argc, char** argv) {
     fflush(stdout);
     if (strchr(parts, 'e') && argc > 3)
         BenchScan(argv[3], repetitions < 3 ? repetitions : 3);
+    fflush(stdout);
+    if (strchr(parts, 'w'))
+        BenchOverviewWindow(argc > 3 ? argv[3] : nullptr, repetitions < 3 ? repetitions : 3);
     fflush(stdout);
     return 0;
 }

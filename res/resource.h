@@ -57,3 +57,23 @@
 #define IDC_ROW_LONG6 1036
 #define IDC_ROW_LONG7 1037
 #define IDC_CHANGE_ICON 1040
+
+// The status overview: its window, menus and keys, controls and commands
+#define IDD_OVERVIEW 200
+#define IDR_OVERVIEW_MENU 201
+#define IDR_OVERVIEW_CONTEXT 202
+#define IDR_OVERVIEW_KEYS 203
+#define IDC_OV_STATUS_LABEL 1201
+#define IDC_OV_STATUS 1202
+#define IDC_OV_TEXT_LABEL 1203
+#define IDC_OV_TEXT 1204
+#define IDC_OV_LIST 1205
+#define IDC_OV_STATUS_LINE 1206
+#define ID_OV_OPEN 1210
+#define ID_OV_CHANGE 1211
+#define ID_OV_COPY 1212
+#define ID_OV_SELECT_ALL 1213
+#define ID_OV_EXPORT 1214
+#define ID_OV_RESCAN 1215
+#define ID_OV_SETTINGS 1216
+#define ID_OV_CLOSE 1217

@@ -2,12 +2,13 @@
 # Builds what the benchmark needs and prints its figures: start-up against a
 # floor program, confirmation with many shell windows open, GUI handles over
 # repaints (run under Wine and Xvfb), and the size of the release executable.
-# (e) times the overview's export over a generated tree of 100,000 folders.
-#   scripts/bench.sh [repetitions] [parts]   (default 15 and abcde)
+# (e) times the overview's export over a generated tree of 100,000 folders,
+# (w) the overview window's first rows and answers while it scans that tree.
+#   scripts/bench.sh [repetitions] [parts]   (default 15 and abcdew)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 repetitions=${1:-15}
-parts=${2:-abcde}
+parts=${2:-abcdew}
 source "$root/scripts/wine-env.sh"
 # The release is always the 32-bit build; the timings run on the build this
 # host's Wine can start.
@@ -24,7 +25,7 @@ cmake --build "$root/build/$arch" --target bench -- --no-print-directory | grep 
 # in all) marked with a desktop.ini and the System bit, which Wine keeps in
 # the user.DOSATTRIB extended attribute.
 tree="$WINEPREFIX/drive_c/vrk-bench-tree"
-if [[ $parts == *e* && ! -f "$tree.ready-1000" ]]; then
+if [[ $parts == *[ew]* && ! -f "$tree.ready-1000" ]]; then
   rm -rf "$tree"
   python3 - "$tree" <<'PY'
 import os, sys

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Retakes the README pictures, the first three from the real program under
+# Retakes the README pictures, the first four from the real program under
 # Wine and Xvfb:
 #   docs/popup.png        the popup, pointer and hover bar on "重要"
 #   docs/prompt.png       the description prompt that row opens, pre-filled
 #   docs/desktop-ini.png  the desktop.ini the program then wrote, as text
+#   docs/overview.png     the overview of that folder's parent, more marks in it
 #   docs/icons.png        the shipped icons of every slot at Explorer's sizes
 # It installs what is missing (ImageMagick too) and builds what it needs
 # (Snap.exe is part of the build).
@@ -26,6 +27,7 @@ mkdir -p "$docs"
 png() { convert "$@" -strip -define png:exclude-chunks=date,time "$out"; }
 out=$docs/popup.png png "$work/popup.bmp"
 out=$docs/prompt.png png "$work/prompt.bmp"
+out=$docs/overview.png png "$work/overview.bmp"
 
 # desktop.ini is CP932 with CRLF line ends: shown in a fixed-width Japanese
 # font, under a bar naming the file as the program saw it.
@@ -101,4 +103,4 @@ for row in head 0 1 2 3 4 5 6 7; do
   convert "${cells[@]}" +append -background '#d8d8d8' -gravity south -splice 0x1 "$g/$row.png"
 done
 out=$docs/icons.png png "$g"/{title,head,0,1,2,3,4,5,6,7}.png -append -bordercolor '#a0a0a0' -border 1
-ls -l "$docs"/popup.png "$docs"/prompt.png "$docs"/desktop-ini.png "$docs"/icons.png
+ls -l "$docs"/popup.png "$docs"/prompt.png "$docs"/desktop-ini.png "$docs"/overview.png "$docs"/icons.png

@@ -5,6 +5,8 @@
 //     description), and the desktop.ini written once the prompt is confirmed;
 //     popup.bmp, prompt.bmp and desktop.ini (as the program wrote it) go to
 //     the output folder, and scripts/screenshots.sh turns them into PNGs.
+//     Then the overview of the folder's parent, with a few more folders
+//     marked, goes to overview.bmp.
 //   Snap.exe --demo <folder> <output folder>
 //     the run command's demo where nobody can click: the program beside
 //     Snap.exe marks the folder "重要" with a typed description; popup.bmp and
@@ -22,6 +24,7 @@ namespace {
 // Fixed, short paths, so the pictures and desktop.ini read like a real
 // installation rather than a temporary one.
 const char kInstallDir[] = "C:\\Tools\\Vorelkin";
+const char kOverviewRoot[] = "C:\\Projects";
 const char kTarget[] = "C:\\Projects\\報告書";
 const char kDescription[] = "第3四半期の報告書（レビュー待ち）";
 const char kDemoDescription[] = "デモ: run.sh が入力した説明";
@@ -157,7 +160,7 @@ RECT WithMargin(HWND window) {
 // already carries a description from an earlier run.
 bool Prepare() {
     RemoveTree(kInstallDir);
-    RemoveTree(kTarget);
+    RemoveTree(kOverviewRoot);
     CreateDirectoryA("C:\\Tools", nullptr);
     CreateDirectoryA("C:\\Projects", nullptr);
     CString icons = CString(kInstallDir) + "\\icons";
@@ -236,12 +239,100 @@ bool MarkImportant(const CString& exe, const char* folder, const char* descripti
     return true;
 }
 
+// Folders beside the one the popup marked, each with its slot's icon (0:
+// a description only) as the popup would have written them.
+const struct {
+    const wchar_t* name;
+    int slot;
+    const char* description;
+} kNeighbours[] = {
+    {L"設計書", 1, "基本設計（確定版）"},
+    {L"見積\\2026年度", 3, "先方の回答待ち"},
+    {L"顧客\\森鷗外記念館", 4, "資料を受け取ったら整理する"},
+    {L"議事録", 0, "定例会の記録"},
+    {L"アーカイブ", 6, "来期に移す候補"},
+};
+
+// One fixed time on every desktop.ini, so a retaken picture has the same
+// bytes.
+void SetFixedTime(const wchar_t* file) {
+    const SYSTEMTIME when = {2026, 4, 3, 1, 0, 30, 0, 0}; // UTC
+    FILETIME time = {};
+    SystemTimeToFileTime(&when, &time);
+    ScopedFile handle(CreateFileW(file, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    SetFileTime(handle, nullptr, nullptr, &time);
+}
+
+bool MarkNeighbours() {
+    SetFixedTime(WideText(CString(kTarget) + "\\desktop.ini"));
+    for (const auto& folder : kNeighbours) {
+        WideText path(kOverviewRoot);
+        path += L"\\";
+        path += folder.name;
+        // The parent first, where the name holds one.
+        const wchar_t* slash = wcschr(folder.name, L'\\');
+        if (slash) {
+            WideText parent(kOverviewRoot);
+            parent += L"\\";
+            parent += std::wstring(folder.name, slash).c_str();
+            CreateDirectoryW(parent, nullptr);
+        }
+        CreateDirectoryW(path, nullptr);
+        std::string ini = "[.ShellClassInfo]\r\n";
+        if (folder.slot)
+            ini += "IconFile=" + std::string(kInstallDir) + "\\icons\\fld0" +
+                   std::to_string(folder.slot) + ".ico\r\nIconIndex=0\r\n";
+        ini += "InfoTip=" + std::string(folder.description) + "\r\n";
+        WideText file(path);
+        file += L"\\desktop.ini";
+        ScopedFile out(CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_HIDDEN, nullptr));
+        DWORD written = 0;
+        if (!out.IsValid() || !WriteFile(out, ini.data(), (DWORD)ini.size(), &written, nullptr))
+            return Fail("cannot mark the neighbours");
+        out.Reset();
+        SetFixedTime(file);
+        SetFileAttributesW(path, FILE_ATTRIBUTE_SYSTEM);
+    }
+    return true;
+}
+
+// The overview of every mark under the projects' folder, with the marked
+// folder's row selected (overview.bmp); Esc twice is not needed, as the scan
+// has ended: one closes it.
+bool ShowOverview(const CString& out) {
+    Backdrop backdrop;
+    Process program;
+    CString exe = CString(kInstallDir) + "\\Vorelkin.exe";
+    if (!program.Start(WideText("\"" + exe + "\" /list \"" + kOverviewRoot + "\""), kInstallDir))
+        return Fail("cannot start the overview");
+    HWND window = WaitForDialog(program.Id(), [](HWND w) { return GetMenu(w) != nullptr; });
+    if (!window || !WaitFor([&] {
+            return strstr(TextOf(GetDlgItem(window, IDC_OV_STATUS_LINE)), "印のある") != nullptr;
+        }))
+        return Fail("no overview");
+    printf("the overview lists: %s\n", (const char*)TextOf(GetDlgItem(window, IDC_OV_STATUS_LINE)));
+    SetForegroundWindow(window);
+    WaitForKeyboard(window);
+    PressKey(VK_HOME); // the first row, selected
+    PressKey(VK_DOWN);
+    Sleep(300);
+    bool saved = SaveScreen(WithMargin(window), false, out + "\\overview.bmp");
+    PressKey(VK_ESCAPE);
+    if (program.WaitExit() != 0)
+        return Fail("the overview did not end on Esc");
+    return saved;
+}
+
 bool TakePictures(const CString& out) {
     if (!MarkImportant(CString(kInstallDir) + "\\Vorelkin.exe", kTarget, kDescription,
                        Prompt::KeepPreFilled, out))
         return false;
     std::string ini = ReadBytes(CString(kTarget) + "\\desktop.ini");
-    return WriteBytes(out + "\\desktop.ini", ini) || Fail("cannot copy desktop.ini");
+    if (!WriteBytes(out + "\\desktop.ini", ini))
+        return Fail("cannot copy desktop.ini");
+    return MarkNeighbours() && ShowOverview(out);
 }
 
 void PrintAttributes(const char* path) {
@@ -276,7 +367,7 @@ int main(int argc, char** argv) {
         return Fail("usage: Snap.exe <output folder> | Snap.exe --demo <folder> <output folder>"),
                2;
     bool done = Prepare() && TakePictures(argv[1]);
-    RemoveTree(kTarget);
+    RemoveTree(kOverviewRoot);
     RemoveTree(kInstallDir);
     return done ? 0 : 1;
 }

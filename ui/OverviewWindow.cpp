@@ -1,7 +1,77 @@
 #include "OverviewWindow.h"
 
-// The window comes with the overview's own files.
+#include "OverviewDlg.h"
+#include "../app/ListCommand.h"
+#include "../app/Settings.h"
+#include "../framework/App.h"
+
+#include <shobjidl.h>
+
+namespace {
+// The system's folder picker; false when the user cancelled it.
+bool PickFolder(WideText& folder) {
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    bool picked = false;
+    IFileOpenDialog* dialog = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IFileOpenDialog, (void**)&dialog))) {
+        FILEOPENDIALOGOPTIONS options = 0;
+        dialog->GetOptions(&options);
+        dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+        dialog->SetTitle(L"状態の一覧: 調べるフォルダを選んでください");
+        IShellItem* item = nullptr;
+        if (SUCCEEDED(dialog->Show(nullptr)) && SUCCEEDED(dialog->GetResult(&item))) {
+            wchar_t* path = nullptr;
+            if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
+                folder = WideText(path);
+                picked = true;
+                CoTaskMemFree(path);
+            }
+            item->Release();
+        }
+        dialog->Release();
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return picked;
+}
+} // namespace
+
 int RunOverviewWindow(const wchar_t* folder) {
-    (void)folder;
+    WideText picked;
+    if (!folder || !*folder) {
+        if (!PickFolder(picked))
+            return 0;
+        folder = picked;
+    }
+    DWORD attributes = GetFileAttributesW(LongPathOf(folder));
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        WideText text(L"フォルダが見つからないか、フォルダではありません:\r\n");
+        text += folder;
+        WideMessageBox(text);
+        return kListNoFolder;
+    }
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    COverviewDlg window(folder);
+    CWinApp* app = AfxGetApp();
+    if (app) // boxes and the popup open over the window
+        app->m_pMainWnd = &window;
+    if (!window.Create()) {
+        if (app)
+            app->m_pMainWnd = nullptr;
+        AfxMessageBox("状態の一覧を開けませんでした。");
+        return 1;
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (window.PreTranslateMessage(message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    if (app)
+        app->m_pMainWnd = nullptr;
     return 0;
 }

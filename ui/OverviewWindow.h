@@ -6,5 +6,5 @@
 // Opens the overview of the folder and everything beneath it and returns
 // when the user closes it; with no folder, the system's folder picker asks
 // for one first, and a cancelled picker ends at once. The process's exit
-// code.
+// code. The caller has loaded the settings, as the popup's start-up does.
 int RunOverviewWindow(const wchar_t* folder);

@@ -1,0 +1,217 @@
+// The overview window of the real program, driven by keys and the pointer
+// and read across the process boundary as a user would read it.
+#include "app/WideText.h"
+#include "res/resource.h"
+#include "support/Desktop.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace {
+using Rows = std::vector<std::string>;
+
+// A row's status and the folder's name under the tree, "重要 a".
+Rows ReadRows(HWND list, DWORD pid, const CString& tree) {
+    Rows rows;
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    const int kChars = 1024;
+    // The list writes the text into the program's own memory: lend it some.
+    char* remote = (char*)VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * 2, MEM_COMMIT,
+                                         PAGE_READWRITE);
+    const int count = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    for (int row = 0; remote && row < count; ++row) {
+        std::string line;
+        for (int column : {0, 1}) {
+            LVITEMW item = {};
+            item.iSubItem = column;
+            item.pszText = (wchar_t*)(remote + sizeof(LVITEMW));
+            item.cchTextMax = kChars;
+            wchar_t text[kChars] = L"";
+            WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+            SendMessageW(list, LVM_GETITEMTEXTW, row, (LPARAM)remote);
+            ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(text), nullptr);
+            char cp932[kChars * 2] = "";
+            WideCharToMultiByte(932, 0, text, -1, cp932, sizeof(cp932), nullptr, nullptr);
+            line += column ? std::string(" ") + (cp932 + tree.GetLength() + 1) : cp932;
+        }
+        rows.push_back(line);
+    }
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return rows;
+}
+
+// The modifier held down over one key press.
+void Chord(WORD modifier, WORD key) {
+    INPUT input[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
+    input[0].ki.wVk = input[1].ki.wVk = modifier;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &input[0], sizeof(INPUT));
+    PressKey(key);
+    SendInput(1, &input[1], sizeof(INPUT));
+}
+
+std::string Narrow(const std::wstring& text) {
+    CString cp932;
+    SpellInCp932(text.c_str(), cp932);
+    return std::string(cp932);
+}
+
+std::wstring Clipboard() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (const wchar_t* locked = data ? (const wchar_t*)GlobalLock(data) : nullptr) {
+        text = locked;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// Clicks a column's header, as wide as the list reports its columns.
+void ClickHeader(HWND list, int column) {
+    HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
+    RECT rect = {};
+    GetWindowRect(header, &rect);
+    int x = rect.left;
+    for (int before = 0; before < column; ++before)
+        x += (int)SendMessageW(list, LVM_GETCOLUMNWIDTH, before, 0);
+    ClickAt(x + (int)SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0) / 2,
+            (rect.top + rect.bottom) / 2);
+}
+} // namespace
+
+// A small tree scanned in the window: the status filter and the text filter
+// narrow the rows; a header click sorts and a second reverses; "状態を変更..."
+// runs the popup on the two selected rows, which then show the new status;
+// Ctrl+C copies the selected rows and Ctrl+S saves the rows shown; the
+// settings sheet's OK writes the one key it changed and matches the statuses
+// again; closing writes no settings.
+TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
+    Install install(true);
+    const CString tree = install.Target();
+    const CString icons = install.Dir() + "\\icons\\";
+    const CString own = install.Dir() + "\\own.ico"; // no slot's, until the sheet makes it 1's
+    ASSERT_TRUE(CopyFileA(icons + "fld03.ico", own, FALSE));
+    struct {
+        const char* name;
+        CString ini;
+    } folders[] = {
+        {"a", "IconFile=" + icons + "fld02.ico\r\nIconIndex=0\r\nInfoTip=資料\r\n"},
+        {"b", "IconFile=" + icons + "fld04.ico\r\nIconIndex=0\r\nInfoTip=資料\r\n"},
+        {"c", "InfoTip=メモ\r\n"},
+        {"d", "IconFile=" + own + "\r\nIconIndex=0\r\n"},
+    };
+    for (const auto& folder : folders) {
+        CString path = tree + "\\" + folder.name;
+        ASSERT_TRUE(CreateDirectoryA(path, nullptr));
+        ASSERT_TRUE(
+            WriteBytes(path + "\\desktop.ini", "[.ShellClassInfo]\r\n" + std::string(folder.ini)));
+        SetFileAttributesA(path, FILE_ATTRIBUTE_SYSTEM);
+    }
+    Process process;
+    ASSERT_TRUE(install.Launch(process, "/list \"" + tree + "\""));
+    HWND window = WaitForDialog(process.Id(), [](HWND w) { return GetMenu(w) != nullptr; });
+    ASSERT_TRUE(window);
+    EXPECT_EQ("状態の一覧 - " + std::string(tree), std::string(TextOf(window)));
+    HWND list = GetDlgItem(window, IDC_OV_LIST);
+    ASSERT_TRUE(WaitFor(
+        [&] { return strstr(TextOf(GetDlgItem(window, IDC_OV_STATUS_LINE)), "印のある"); }));
+    const std::string settings = ReadBytes(install.Ini());
+    auto rows = [&] { return ReadRows(list, process.Id(), tree); };
+    EXPECT_EQ(Rows({"重要 a", "未処理 b", "標準 c", "その他 d"}), rows());
+
+    SetForegroundWindow(window);
+    ASSERT_TRUE(WaitForKeyboard(window));
+    PressKey(VK_TAB);  // from the list round to the status filter
+    PressKey(VK_DOWN); // 標準 (1)
+    PressKey(VK_DOWN); // 重要 (1)
+    ASSERT_TRUE(WaitFor([&] { return rows() == Rows({"重要 a"}); })) << rows().size();
+    PressKey(VK_HOME); // すべて
+    PressKey(VK_TAB);
+    TypeText("資料");
+    ASSERT_TRUE(WaitFor([&] { return rows() == Rows({"重要 a", "未処理 b"}); }));
+    PressKey(VK_BACK);
+    PressKey(VK_BACK);
+    ASSERT_TRUE(WaitFor([&] { return rows().size() == 4; }));
+
+    ClickHeader(list, 0);
+    ASSERT_TRUE(WaitFor([&] {
+        return rows() == Rows({"標準 c", "重要 a", "未処理 b", "その他 d"});
+    }));
+    Sleep(GetDoubleClickTime() + 100); // two clicks, not one double-click
+    ClickHeader(list, 0);
+    ASSERT_TRUE(WaitFor([&] {
+        return rows() == Rows({"その他 d", "未処理 b", "重要 a", "標準 c"});
+    }));
+
+    // The middle two rows, b and a, to 重要 through the popup's keys; the
+    // prompt holds the description they share, which Enter keeps.
+    ASSERT_TRUE(WaitForKeyboard(window));
+    PressKey(VK_TAB); // from the text box to the list
+    PressKey(VK_HOME);
+    PressKey(VK_DOWN);
+    Chord(VK_SHIFT, VK_DOWN);
+    PressKey(VK_F2);
+    HWND chooser = WaitForChooser(process.Id());
+    ASSERT_TRUE(chooser);
+    ASSERT_TRUE(WaitForKeyboard(chooser));
+    PressKey('2');
+    HWND prompt = WaitForDialog(
+        process.Id(), [](HWND w) { return strstr(TextOf(w), "フォルダの説明を入力") != nullptr; });
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ("フォルダの説明を入力 (2 個のフォルダ)", TextOf(prompt));
+    ASSERT_TRUE(WaitForKeyboard(prompt));
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] {
+        return rows() == Rows({"その他 d", "重要 a", "重要 b", "標準 c"});
+    }));
+
+    // Ctrl+C copies the two rows still selected; Ctrl+S saves every row
+    // shown, in the order shown.
+    ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
+    ASSERT_TRUE(WaitForKeyboard(window));
+    Chord(VK_CONTROL, 'C');
+    std::wstring copied;
+    ASSERT_TRUE(WaitFor([&] { return (copied = Clipboard()).size() > 0; }));
+    const std::wstring at = std::wstring(WideText("\t" + tree + "\\"));
+    EXPECT_EQ(0u, copied.find(L"重要" + at + L"a\t資料\t")) << Narrow(copied);
+    EXPECT_NE(std::wstring::npos, copied.find(L"\r\n重要" + at + L"b\t資料\t"));
+    EXPECT_EQ(2, std::count(copied.begin(), copied.end(), L'\n'));
+    const CString saved = install.Dir() + "\\saved.tsv";
+    Chord(VK_CONTROL, 'S');
+    ASSERT_TRUE(ChooseFile(process.Id(), saved));
+    ASSERT_TRUE(WaitFor([&] { return FileExists(saved); }));
+    std::string lines = ReadBytes(saved);
+    size_t d = lines.find("\\d\t"), a = lines.find("\\a\t"), b = lines.find("\\b\t");
+    EXPECT_TRUE(d != std::string::npos && d < a && a < b && b < lines.find("\\c\t"));
+
+    // Ctrl+, and "変更..." make own.ico slot 1's file; OK writes that key
+    // alone, over a hand edit made meanwhile, and d shows 必須 at once.
+    std::string edited = settings;
+    edited.replace(edited.find("TOUMEIDO=50"), 11, "TOUMEIDO=80");
+    ASSERT_TRUE(WriteBytes(install.Ini(), edited));
+    ASSERT_TRUE(WaitForKeyboard(window));
+    Chord(VK_CONTROL, VK_OEM_COMMA);
+    HWND sheet =
+        WaitForDialog(process.Id(), [](HWND w) { return TextOf(w) == "Vorelkinのプロパティ"; });
+    ASSERT_TRUE(sheet);
+    PostClick((HWND)SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0), IDC_CHANGE_ICON);
+    ASSERT_TRUE(ChooseFile(process.Id(), own));
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(sheet); }));
+    PostClick(sheet, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return rows() == Rows({"重要 a", "重要 b", "必須 d", "標準 c"}); }));
+    const CString path1 = icons + "fld01.ico";
+    edited.replace(edited.find(std::string(path1)), (size_t)path1.GetLength(), std::string(own));
+
+    ASSERT_TRUE(WaitForKeyboard(window));
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(0u, process.WaitExit());
+    EXPECT_EQ(edited, ReadBytes(install.Ini())); // nothing more at exit
+}

@@ -1,0 +1,112 @@
+// The status overview's window: every marked folder under a folder in one
+// list, filled while the scan runs, filtered, sorted and acted on from the
+// keyboard.
+#pragma once
+
+#include "OverviewScan.h"
+
+#include "../framework/Dialog.h"
+
+#include <commctrl.h>
+
+class COverviewDlg : public CDialog {
+  public:
+    explicit COverviewDlg(const wchar_t* folder);
+    ~COverviewDlg() override;
+
+    // Shows the window and starts the scan; false when it could not open.
+    bool Create();
+    // Keys of the window and the dialog manager's Tab and Esc, before the
+    // message is dispatched; true when it was taken.
+    bool PreTranslateMessage(MSG& message);
+
+  protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override { OnOpen(); }
+    void OnCancel() override;
+    bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    void OnSize();
+    void OnMinMaxInfo(MINMAXINFO& info);
+    void OnClose() { DestroyWindow(m_hWnd); }
+    void OnDestroy();
+    bool OnListNotify(NMHDR& header, LRESULT& result);
+    void OnContextMenu(HWND from, LPARAM at);
+    // The scan (OverviewScanning.cpp).
+    void OnMarksWaiting(WPARAM number);
+    void OnScanEnded(WPARAM number);
+    void OnProgressTimer();
+    // The filters (OverviewListRows.cpp).
+    void OnFilterChanged();
+    void OnFilterClosed();
+
+    // The commands (OverviewCommands.cpp).
+    void OnOpen();
+    void OnChangeStatus();
+    void OnCopy();
+    void OnSelectAll();
+    void OnExport();
+    void OnRescan();
+    void OnSettings();
+
+    DECLARE_MESSAGE_MAP()
+
+  private:
+    // While scanning: the status line's progress each tick; the marks found
+    // taken at once when the list is empty, then at most once per batch time,
+    // as each batch sorts and may redraw the rows in view.
+    static const UINT_PTR kProgressTimer = 1;
+    static const UINT kProgressMs = 100;
+    static const DWORD kBatchMs = 250;
+
+    // Kept across a change of the rows (OverviewListRows.cpp): the selected marks and the focused
+    // one stay selected and focused wherever their rows go; the list learns
+    // the new row count when it ends.
+    class Selection {
+      public:
+        explicit Selection(COverviewDlg& window, bool keep = true);
+        Selection(const Selection&) = delete;
+        Selection& operator=(const Selection&) = delete;
+        ~Selection();
+
+      private:
+        static const int kMaxShown = 256;
+
+        COverviewDlg& m_window;
+        MarkList m_marks;
+        FolderMark* m_focused = nullptr;
+        // The rows in view before the change.
+        int m_top = 0;
+        int m_shown = 0;
+        FolderMark* m_rowsShown[kMaxShown] = {};
+    };
+
+    void AddColumns();
+    void ShowSortArrow();
+    void LoadStatusIcons();
+    void StartScan();
+    void TakeMarks();
+    void FillStatusFilter();
+    void ShowTotals();
+    void SetStatusLine(const wchar_t* text);
+    void GetDisplayText(NMLVDISPINFOW& info);
+    // The selected rows' marks, in row order.
+    void SelectedMarks(MarkList& marks) const;
+    void Select(const MarkList& marks);
+    // Reads the marks' folders again with the current slots.
+    void ReadAgain(const MarkList& marks);
+    HWND Item(int id) const { return GetDlgItem(m_hWnd, id); }
+
+    WideText m_folder;
+    WideText m_statusNames[kStatusCount];
+    HWND m_list = nullptr;
+    HACCEL m_keys = nullptr;
+    int m_statusImage[kStatusCount] = {};
+    SlotIcons m_slots;
+    COverviewRows m_rows;
+    COverviewScan m_scan;
+    bool m_marksWaiting = false; // told of marks not yet taken
+    DWORD m_lastBatch = 0;       // when they were last taken
+    bool m_filterStale = false;  // counts changed while the status list was open
+    HICON m_hIcon = nullptr;
+};

@@ -1,0 +1,164 @@
+#include "OverviewRows.h"
+
+#include <algorithm>
+#include <shlwapi.h>
+#include <stdlib.h>
+#include <string.h>
+
+void MarkList::Push(FolderMark* mark) {
+    if (m_count == m_capacity) {
+        m_capacity = m_capacity ? m_capacity * 2 : 256;
+        FolderMark** grown = (FolderMark**)realloc(m_items, sizeof(FolderMark*) * m_capacity);
+        if (!grown)
+            abort(); // as every allocation of the program
+        m_items = grown;
+    }
+    m_items[m_count++] = mark;
+}
+
+void MarkList::RemoveAt(int index) {
+    memmove(m_items + index, m_items + index + 1, sizeof(FolderMark*) * (m_count - index - 1));
+    --m_count;
+}
+
+void MarkList::TakeAll(MarkList& other) {
+    for (int i = 0; i < other.m_count; ++i)
+        Push(other.m_items[i]);
+    other.m_count = 0;
+}
+
+void MarkList::DeleteAll() {
+    for (int i = 0; i < m_count; ++i)
+        delete m_items[i];
+    m_count = 0;
+}
+
+void COverviewRows::Clear() {
+    m_visible.Empty();
+    m_all.DeleteAll();
+}
+
+void COverviewRows::Add(MarkList& found) {
+    for (int i = 0; i < found.Count(); ++i) {
+        if (Passes(*found[i]))
+            m_visible.Push(found[i]);
+    }
+    m_all.TakeAll(found);
+    Sort();
+}
+
+void COverviewRows::Replace(FolderMark* old, FolderMark* now) {
+    for (int i = 0; i < m_all.Count(); ++i) {
+        if (m_all[i] != old)
+            continue;
+        m_all.RemoveAt(i);
+        break;
+    }
+    int row = RowOf(old);
+    if (row >= 0)
+        m_visible.RemoveAt(row);
+    delete old;
+    if (!now)
+        return;
+    m_all.Push(now);
+    if (Passes(*now))
+        m_visible.Push(now);
+    Sort();
+}
+
+void COverviewRows::SetFilter(int status, const wchar_t* text) {
+    m_status = status;
+    m_text = WideText(text);
+    Refilter();
+}
+
+void COverviewRows::SortBy(int column) {
+    m_descending = column == m_sortColumn && !m_descending;
+    m_sortColumn = column;
+    Sort();
+}
+
+int COverviewRows::CountOf(int status) const {
+    int count = 0;
+    for (int i = 0; i < m_all.Count(); ++i)
+        count += m_all[i]->status == status;
+    return count;
+}
+
+int COverviewRows::RowOf(const FolderMark* mark) const {
+    for (int row = 0; row < m_visible.Count(); ++row) {
+        if (m_visible[row] == mark)
+            return row;
+    }
+    return -1;
+}
+
+bool COverviewRows::Passes(const FolderMark& mark) const {
+    if (m_status != kAllStatuses && mark.status != m_status)
+        return false;
+    const wchar_t* text = m_text;
+    return !*text || StrStrIW(mark.folder, text) || StrStrIW(mark.description, text);
+}
+
+void COverviewRows::Refilter() {
+    m_visible.Empty();
+    for (int i = 0; i < m_all.Count(); ++i) {
+        if (Passes(*m_all[i]))
+            m_visible.Push(m_all[i]);
+    }
+    Sort();
+}
+
+namespace {
+// Paths as the export orders them: ordinal, case-insensitive.
+int ComparePaths(const FolderMark& a, const FolderMark& b) {
+    return CompareStringOrdinal(a.folder, -1, b.folder, -1, TRUE) - CSTR_EQUAL;
+}
+
+int CompareBy(int column, const FolderMark& a, const FolderMark& b) {
+    switch (column) {
+    case COverviewRows::kColumnStatus:
+        return a.status - b.status;
+    case COverviewRows::kColumnDescription:
+        return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.description, -1,
+                              b.description, -1) -
+               CSTR_EQUAL;
+    case COverviewRows::kColumnWritten:
+        return CompareFileTime(&a.written, &b.written);
+    default:
+        return ComparePaths(a, b);
+    }
+}
+} // namespace
+
+void COverviewRows::Sort() {
+    const int column = m_sortColumn;
+    const bool descending = m_descending;
+    FolderMark** rows = const_cast<FolderMark**>(m_visible.Items());
+    std::sort(rows, rows + m_visible.Count(), [=](const FolderMark* a, const FolderMark* b) {
+        int order = CompareBy(column, *a, *b);
+        if (!order) // equal keys stand in path order, whichever way the column goes
+            return ComparePaths(*a, *b) < 0;
+        return descending ? order > 0 : order < 0;
+    });
+}
+
+void FormatWritten(const FILETIME& written, wchar_t (&text)[20]) {
+    // The zone read once: asking for it on every row of every repaint costs
+    // a trip to the system each time (Wine's server), which a busy scan slows.
+    static TIME_ZONE_INFORMATION zone;
+    static bool zoneRead = false;
+    if (!zoneRead) {
+        zoneRead = true;
+        GetTimeZoneInformation(&zone);
+    }
+    SYSTEMTIME utc = {}, local = {};
+    // The zone's rule for that date, as the export and Explorer show it.
+    if (!FileTimeToSystemTime(&written, &utc) ||
+        !SystemTimeToTzSpecificLocalTime(&zone, &utc, &local)) {
+        text[0] = L'\0';
+        return;
+    }
+    wsprintfW(text, L"%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth, local.wDay,
+              local.wHour, local.wMinute, local.wSecond);
+}

@@ -1,0 +1,81 @@
+// The marks the overview holds, and the rows it shows of them: those that
+// pass the status and text filters, in the order of the chosen column.
+#pragma once
+
+#include "../overview/FolderMarks.h"
+
+#include <stdlib.h>
+
+// Marks in a growing array (the program keeps the C++ containers out); it
+// deletes them only when told to.
+class MarkList {
+  public:
+    MarkList() = default;
+    MarkList(const MarkList&) = delete;
+    MarkList& operator=(const MarkList&) = delete;
+    ~MarkList() { free(m_items); }
+
+    int Count() const { return m_count; }
+    FolderMark* operator[](int index) const { return m_items[index]; }
+    FolderMark* const* Items() const { return m_items; }
+    void Push(FolderMark* mark);
+    void RemoveAt(int index);
+    void Empty() { m_count = 0; }
+    // Moves every mark of the other list to the end of this one.
+    void TakeAll(MarkList& other);
+    // Deletes the marks and empties the list.
+    void DeleteAll();
+
+  private:
+    FolderMark** m_items = nullptr;
+    int m_count = 0;
+    int m_capacity = 0;
+};
+
+class COverviewRows {
+  public:
+    enum Column { kColumnStatus, kColumnFolder, kColumnDescription, kColumnWritten, kColumns };
+    static const int kAllStatuses = -1;
+
+    COverviewRows() = default;
+    COverviewRows(const COverviewRows&) = delete;
+    COverviewRows& operator=(const COverviewRows&) = delete;
+    ~COverviewRows() { m_all.DeleteAll(); }
+
+    void Clear();
+    // Takes the marks and shows those that pass the filters, in order.
+    void Add(MarkList& found);
+    // The mark read again: its new state, or, with none, gone from the list.
+    void Replace(FolderMark* old, FolderMark* now);
+
+    void SetFilter(int status, const wchar_t* text);
+    // The same column again reverses the order.
+    void SortBy(int column);
+    int SortColumn() const { return m_sortColumn; }
+    bool SortDescending() const { return m_descending; }
+
+    int Count() const { return m_all.Count(); }
+    FolderMark* Mark(int index) const { return m_all[index]; }
+    int CountOf(int status) const;
+    int VisibleCount() const { return m_visible.Count(); }
+    FolderMark* Visible(int row) const { return m_visible[row]; }
+    const FolderMark* const* VisibleMarks() const { return m_visible.Items(); }
+    // The row that shows the mark; -1 when it is filtered out.
+    int RowOf(const FolderMark* mark) const;
+
+  private:
+    bool Passes(const FolderMark& mark) const;
+    void Refilter();
+    void Sort();
+
+    MarkList m_all;
+    MarkList m_visible; // points into m_all
+    int m_status = kAllStatuses;
+    WideText m_text;
+    int m_sortColumn = kColumnFolder;
+    bool m_descending = false;
+};
+
+// desktop.ini's last write time as the list and the export show it: local
+// time, "YYYY-MM-DD HH:MM:SS". On the window's thread only.
+void FormatWritten(const FILETIME& written, wchar_t (&text)[20]);

@@ -1,0 +1,79 @@
+// The overview while it scans: the scan started, its marks taken in
+// batches, its progress and its totals on the status line.
+#include "OverviewDlg.h"
+
+#include "../res/resource.h"
+
+void COverviewDlg::StartScan() {
+    m_scan.Finish();
+    m_marksWaiting = false;
+    {
+        Selection none(*this, false);
+        m_rows.Clear();
+    }
+    FillStatusFilter();
+    m_slots = CurrentSlotIcons();
+    if (!m_scan.Start(m_hWnd, m_folder, m_slots)) {
+        SetStatusLine(L"フォルダを調べられませんでした。");
+        return;
+    }
+    SetStatusLine(L"0 個のフォルダを調べました");
+    SetTimer(m_hWnd, kProgressTimer, kProgressMs, nullptr);
+}
+
+void COverviewDlg::OnMarksWaiting(WPARAM number) {
+    if (number != m_scan.Number())
+        return;
+    // The first rows at once, then the tick takes them (kBatchMs).
+    m_marksWaiting = true;
+    if (m_rows.Count() && GetTickCount() - m_lastBatch < kBatchMs)
+        return;
+    TakeMarks();
+}
+
+void COverviewDlg::TakeMarks() {
+    m_marksWaiting = false;
+    m_lastBatch = GetTickCount();
+    MarkList found;
+    m_scan.TakeFound(found);
+    if (!found.Count())
+        return;
+    {
+        Selection kept(*this);
+        m_rows.Add(found);
+    }
+    FillStatusFilter();
+}
+
+void COverviewDlg::OnScanEnded(WPARAM number) {
+    if (number != m_scan.Number())
+        return;
+    TakeMarks(); // what came after the last batch
+    KillTimer(m_hWnd, kProgressTimer);
+    ShowTotals();
+}
+
+void COverviewDlg::OnProgressTimer() {
+    if (!m_scan.IsRunning())
+        return;
+    if (m_marksWaiting && GetTickCount() - m_lastBatch >= kBatchMs)
+        TakeMarks();
+    wchar_t text[64];
+    wsprintfW(text, L"%u 個のフォルダを調べました", m_scan.Scanned());
+    SetStatusLine(text);
+}
+
+void COverviewDlg::ShowTotals() {
+    const ScanTotals& totals = m_scan.Totals();
+    wchar_t text[200];
+    wsprintfW(
+        text,
+        L"%s印のあるフォルダ %u 個、調べたフォルダ %u 個、読めなかったフォルダ %u 個、%u.%u 秒",
+        totals.stopped ? L"中止しました: " : L"", totals.marks, totals.scanned, totals.unreadable,
+        (unsigned)(totals.milliseconds / 1000), (unsigned)(totals.milliseconds % 1000 / 100));
+    SetStatusLine(text);
+}
+
+void COverviewDlg::SetStatusLine(const wchar_t* text) {
+    SetWindowTextW(Item(IDC_OV_STATUS_LINE), text);
+}
