@@ -3,6 +3,7 @@
 #include "CommandWords.h"
 #include "MainApp.h"
 #include "OsVersion.h"
+#include "Settings.h"
 #include "TargetFolders.h"
 
 #include "../framework/Scoped.h"
@@ -141,7 +142,12 @@ int Export(const wchar_t* folder, const wchar_t* file) {
         Tell(L"Vorelkin: /export の後に書き出すファイルの名前がありません", L"");
         return kListNotWritten;
     }
-    LoadSettings(QuietExecutablePath(), GetOSVersion()); // the export writes no settings back
+    // No box here; the statuses are matched against the defaults then, which
+    // the script is told of.
+    LoadSettings(QuietExecutablePath(), GetOSVersion(), false);
+    if (!g_bSettingsWritable)
+        Tell(L"Vorelkin: 設定ファイルを読めなかったので、既定の設定で一覧にします: ",
+             WideText(g_strIniPath));
     CollectedMarks marks;
     ScanFolderMarks(root, CurrentSlotIcons(), marks);
     SortMarksByFolder(marks.Marks(), marks.Count());
@@ -152,6 +158,12 @@ int Export(const wchar_t* folder, const wchar_t* file) {
     return kListDone;
 }
 } // namespace
+
+void LoadListSettings() {
+    // Read once, never written back at exit: another window may change the
+    // file meanwhile.
+    LoadSettings(QuietExecutablePath(), GetOSVersion());
+}
 
 bool RunListCommand(const wchar_t* commandLine, int& exitCode) {
     Arguments arguments(commandLine);
@@ -166,9 +178,6 @@ bool RunListCommand(const wchar_t* commandLine, int& exitCode) {
         exitCode = Export(arguments[2], arguments[4]);
         return true;
     }
-    // Read once, never written back: another window may change the file
-    // meanwhile.
-    LoadSettings(QuietExecutablePath(), GetOSVersion());
     if (arguments.Count() <= 2) {
         exitCode = RunOverviewWindow(nullptr);
         return true;

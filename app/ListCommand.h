@@ -8,6 +8,9 @@
 // Exit codes of the export, for scripts.
 enum ListExit { kListDone = 0, kListNoFolder = 2, kListNotWritten = 3 };
 
+// The settings as the popup's start-up loads them, for the window.
+void LoadListSettings();
+
 // False when the command line is not the overview's; otherwise runs it and
 // gives the process's exit code.
 bool RunListCommand(const wchar_t* commandLine, int& exitCode);

@@ -116,7 +116,7 @@ OptionTexts LoadKeys(bool ownFolder, const char* iconSetPrefix) {
 }
 } // namespace
 
-OptionTexts LoadSettings(const CString& exePath, int osVersion) {
+OptionTexts LoadSettings(const CString& exePath, int osVersion, bool tellUnreadable) {
     const char* iconSetPrefix = osVersion == 51 ? "\\FldXP0" : "\\fld0";
 
     g_strExePath = exePath;
@@ -127,7 +127,7 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion) {
     g_strIniPath = ownFolder ? g_strExeDir + "vrkcfg.ini" : CString();
     OptionTexts options = LoadKeys(ownFolder, iconSetPrefix);
     // Told once the file's lock is free again.
-    if (!g_bSettingsWritable) {
+    if (!g_bSettingsWritable && tellUnreadable) {
         WideText text(
             L"設定ファイルを読めませんでした。ほかのプログラムが使用中の可能性があります。"
             L"今回は既定の設定で動き、設定ファイルには何も書き込みません:\r\n");

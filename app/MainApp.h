@@ -20,7 +20,9 @@ class CMainApp : public CWinApp {
 struct OptionTexts {
     CString help, iconCopy, tipDelete, toumeido;
 };
-OptionTexts LoadSettings(const CString& exePath, int osVersion);
+// A file that exists but cannot be read is told of in a box, unless the
+// caller has no window to show one.
+OptionTexts LoadSettings(const CString& exePath, int osVersion, bool tellUnreadable = true);
 
 // Writes all 21 keys back, in the order a new file has them.
 void SaveSettings(const OptionTexts& options);

@@ -51,6 +51,7 @@ int RunOverviewWindow(const wchar_t* folder) {
         WideMessageBox(text);
         return kListNoFolder;
     }
+    LoadListSettings();
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 

@@ -215,3 +215,16 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     EXPECT_EQ(0u, process.WaitExit());
     EXPECT_EQ(edited, ReadBytes(install.Ini())); // nothing more at exit
 }
+
+// "/list" alone asks for the folder first; cancelled, the program ends before
+// it has read or written any settings.
+TEST(OverviewWindow, ACancelledFolderPickerLeavesNoTrace) {
+    Install install;
+    Process process;
+    ASSERT_TRUE(install.Launch(process, "/list"));
+    HWND picker = WaitForDialog(process.Id());
+    ASSERT_TRUE(picker);
+    PostMessageW(picker, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(0u, process.WaitExit());
+    EXPECT_FALSE(FileExists(install.Ini()));
+}
