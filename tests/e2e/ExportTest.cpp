@@ -237,6 +237,17 @@ TEST(Export, ListsEveryMarkOnceChangesNothingAndExitsWithItsCodes) {
         EXPECT_EQ(ran.errors.size() - 2, ran.errors.find("\r\n")) << "line " << line;
     }
     EXPECT_EQ(expected, ReadBytes(out));
+
+    // A settings file another program holds: the export goes on with the
+    // defaults and says so in its line; a box would hold a scheduled task
+    // until someone answered it.
+    ScopedFile held(
+        CreateFileA(install.Ini(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.IsValid());
+    ran = RunExport(install, L"/list \"" + root + L"\" /export held.txt");
+    EXPECT_EQ(0u, ran.code);
+    EXPECT_NE(std::string::npos, ran.errors.find("vrkcfg.ini")) << ran.errors;
+    held.Reset();
     std::vector<std::string> left;
     Snapshot(Wide(install.Dir()), left);
     for (const std::string& entry : left)
