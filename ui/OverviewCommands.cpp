@@ -73,22 +73,23 @@ void COverviewDlg::OnChangeStatus() {
 }
 
 void COverviewDlg::ReadAgain(const MarkList& marks) {
-    MarkList selected, reselect;
+    MarkList selected, reselect, now;
     SelectedMarks(selected);
     FolderMark** begin = const_cast<FolderMark**>(selected.Items());
     std::sort(begin, begin + selected.Count());
+    for (int i = 0; i < marks.Count(); ++i) {
+        FolderMark* mark = new FolderMark;
+        if (!ReadFolderMark(marks[i]->folder, m_slots, *mark)) {
+            delete mark; // no mark any more: the row goes
+            mark = nullptr;
+        }
+        if (mark && std::binary_search(begin, begin + selected.Count(), marks[i]))
+            reselect.Push(mark);
+        now.Push(mark);
+    }
     {
         Selection none(*this, false);
-        for (int i = 0; i < marks.Count(); ++i) {
-            FolderMark* now = new FolderMark;
-            if (!ReadFolderMark(marks[i]->folder, m_slots, *now)) {
-                delete now; // no mark any more: the row goes
-                now = nullptr;
-            }
-            if (now && std::binary_search(begin, begin + selected.Count(), marks[i]))
-                reselect.Push(now);
-            m_rows.Replace(marks[i], now);
-        }
+        m_rows.Replace(marks, now);
     }
     Select(reselect);
     int first = reselect.Count() ? m_rows.RowOf(reselect[0]) : -1;

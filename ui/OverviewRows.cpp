@@ -16,11 +16,6 @@ void MarkList::Push(FolderMark* mark) {
     m_items[m_count++] = mark;
 }
 
-void MarkList::RemoveAt(int index) {
-    memmove(m_items + index, m_items + index + 1, sizeof(FolderMark*) * (m_count - index - 1));
-    --m_count;
-}
-
 void MarkList::TakeAll(MarkList& other) {
     for (int i = 0; i < other.m_count; ++i)
         Push(other.m_items[i]);
@@ -47,23 +42,30 @@ void COverviewRows::Add(MarkList& found) {
     Sort();
 }
 
-void COverviewRows::Replace(FolderMark* old, FolderMark* now) {
+void COverviewRows::Replace(const MarkList& old, const MarkList& now) {
+    // The old marks' indexes in pointer order, looked up once per mark held.
+    int* order = (int*)malloc(sizeof(int) * (size_t)(old.Count() ? old.Count() : 1));
+    if (!order)
+        abort();
+    for (int i = 0; i < old.Count(); ++i)
+        order[i] = i;
+    auto before = [&](int index, const FolderMark* mark) { return old[index] < mark; };
+    std::sort(order, order + old.Count(), [&](int a, int b) { return old[a] < old[b]; });
+    MarkList kept;
     for (int i = 0; i < m_all.Count(); ++i) {
-        if (m_all[i] != old)
-            continue;
-        m_all.RemoveAt(i);
-        break;
+        FolderMark* mark = m_all[i];
+        int* at = std::lower_bound(order, order + old.Count(), mark, before);
+        if (at != order + old.Count() && old[*at] == mark) {
+            delete mark;
+            mark = now[*at];
+        }
+        if (mark)
+            kept.Push(mark);
     }
-    int row = RowOf(old);
-    if (row >= 0)
-        m_visible.RemoveAt(row);
-    delete old;
-    if (!now)
-        return;
-    m_all.Push(now);
-    if (Passes(*now))
-        m_visible.Push(now);
-    Sort();
+    free(order);
+    m_all.Empty();
+    m_all.TakeAll(kept);
+    Refilter();
 }
 
 void COverviewRows::SetFilter(int status, const wchar_t* text) {

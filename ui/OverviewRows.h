@@ -19,7 +19,6 @@ class MarkList {
     FolderMark* operator[](int index) const { return m_items[index]; }
     FolderMark* const* Items() const { return m_items; }
     void Push(FolderMark* mark);
-    void RemoveAt(int index);
     void Empty() { m_count = 0; }
     // Moves every mark of the other list to the end of this one.
     void TakeAll(MarkList& other);
@@ -45,8 +44,10 @@ class COverviewRows {
     void Clear();
     // Takes the marks and shows those that pass the filters, in order.
     void Add(MarkList& found);
-    // The mark read again: its new state, or, with none, gone from the list.
-    void Replace(FolderMark* old, FolderMark* now);
+    // The marks read again: each old mark becomes the new one at its index,
+    // or, where that is null, leaves the list. The rows are sorted once for
+    // all of them, so reading every row again costs no more than a sort.
+    void Replace(const MarkList& old, const MarkList& now);
 
     void SetFilter(int status, const wchar_t* text);
     // The same column again reverses the order.
