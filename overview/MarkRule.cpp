@@ -99,14 +99,34 @@ const wchar_t* FileNameOf(const wchar_t* path) {
     return name;
 }
 
+bool SameText(const wchar_t* a, int aLength, const wchar_t* b, int bLength) {
+    return CompareStringOrdinal(a, aLength, b, bLength, TRUE) == CSTR_EQUAL;
+}
+
+// The slot's file name, or the name its copy takes in a folder that held a
+// user's file of that name: "fld02 (2).ico" for "fld02.ico".
+bool IsSlotFileName(const wchar_t* name, const wchar_t* slotName) {
+    if (SameText(name, -1, slotName, -1))
+        return true;
+    const wchar_t* dot = wcsrchr(slotName, L'.');
+    const int stem = dot ? (int)(dot - slotName) : (int)wcslen(slotName);
+    const wchar_t* extension = slotName + stem;
+    if (!SameText(name, stem, slotName, stem) || wcsncmp(name + stem, L" (", 2) != 0)
+        return false;
+    const wchar_t* digits = name + stem + 2;
+    const wchar_t* at = digits;
+    while (*at >= L'0' && *at <= L'9')
+        ++at;
+    return at > digits && *digits != L'0' && at[0] == L')' && SameText(at + 1, -1, extension, -1);
+}
+
 // Only the file's name and the index count: a mark made on another PC
 // names that PC's icons folder.
 int SlotOf(const wchar_t* iconFile, int index, const SlotIcons& slots) {
     const wchar_t* name = FileNameOf(iconFile);
     for (int slot = 1; slot < kStatusOther; ++slot) {
         const wchar_t* slotName = FileNameOf(slots.path[slot]);
-        if (*slotName && index == slots.index[slot] &&
-            CompareStringOrdinal(name, -1, slotName, -1, TRUE) == CSTR_EQUAL)
+        if (*slotName && index == slots.index[slot] && IsSlotFileName(name, slotName))
             return slot;
     }
     return kStatusOther;

@@ -78,6 +78,15 @@ class Walk {
         m_sink.Found(mark);
     }
 
+    // A junction, symbolic link or mount point names another place, which a
+    // loop may lead back to. Other reparse points (deduplicated files, cloud
+    // placeholders, projected folders) are ordinary folders with marks of
+    // their own. Wine names a Unix symbolic link with the tag 0.
+    static bool IsLink(DWORD attributes, DWORD tag) {
+        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+               (tag == 0 || IsReparseTagNameSurrogate(tag));
+    }
+
     // Lists one folder: looks at each subfolder's mark and queues it.
     void List(const wchar_t* path, FolderStack& pending) {
         WideText pattern = JoinPath(path, L"*");
@@ -91,8 +100,8 @@ class Walk {
         }
         do {
             const DWORD attributes = found.dwFileAttributes;
-            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-                (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsDotName(found.cFileName))
+            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(attributes, found.dwReserved0) ||
+                IsDotName(found.cFileName))
                 continue;
             WideText* child = new WideText(JoinPath(path, found.cFileName));
             Count();

@@ -77,3 +77,4 @@
 #define ID_OV_RESCAN 1215
 #define ID_OV_SETTINGS 1216
 #define ID_OV_CLOSE 1217
+#define ID_OV_SORT_FIRST 1218 // by 状態; then フォルダ, 説明, 更新日時

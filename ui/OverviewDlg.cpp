@@ -46,6 +46,11 @@ ON_COMMAND(ID_OV_EXPORT, OnExport)
 ON_COMMAND(ID_OV_RESCAN, OnRescan)
 ON_COMMAND(ID_OV_SETTINGS, OnSettings)
 ON_COMMAND(ID_OV_CLOSE, OnClose)
+// A header's click from the keyboard: the same column again reverses.
+AFX_MSG_ENTRY(message == WM_COMMAND && HIWORD(wParam) == 0 && LOWORD(wParam) >= ID_OV_SORT_FIRST &&
+                  LOWORD(wParam) < ID_OV_SORT_FIRST + 4,
+              SortByColumn(LOWORD(wParam) - ID_OV_SORT_FIRST);
+              *pResult = 0)
 END_MESSAGE_MAP()
 
 COverviewDlg::COverviewDlg(const wchar_t* folder) : CDialog(IDD_OVERVIEW), m_folder(folder) {
@@ -214,12 +219,9 @@ bool COverviewDlg::OnListNotify(NMHDR& header, LRESULT& result) {
     case LVN_ODFINDITEMW:
         result = -1; // no type-ahead search
         return true;
-    case LVN_COLUMNCLICK: {
-        Selection kept(*this);
-        m_rows.SortBy(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
-        ShowSortArrow();
+    case LVN_COLUMNCLICK:
+        SortByColumn(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
         return true;
-    }
     case NM_DBLCLK:
         if (reinterpret_cast<NMITEMACTIVATE&>(header).iItem >= 0)
             OnOpen();
@@ -230,6 +232,12 @@ bool COverviewDlg::OnListNotify(NMHDR& header, LRESULT& result) {
     default:
         return false;
     }
+}
+
+void COverviewDlg::SortByColumn(int column) {
+    Selection kept(*this);
+    m_rows.SortBy(column);
+    ShowSortArrow();
 }
 
 void COverviewDlg::OnContextMenu(HWND from, LPARAM at) {

@@ -82,6 +82,8 @@ class COverviewDlg : public CDialog {
     };
 
     void AddColumns();
+    // By that column; the same column again reverses the order.
+    void SortByColumn(int column);
     void ShowSortArrow();
     void LoadStatusIcons();
     void StartScan();

@@ -53,6 +53,10 @@ TEST(Overview, StatusRule) {
         {__LINE__, head + "IconFile=C:\\Tools\\icons\\fld03.ico\r\nIconIndex=0\r\n",
          u8"その他|C:\\Tools\\icons\\fld03.ico,0|"},
         {__LINE__, head + "IconFile=C:\\x\\fld00.ico\r\n", u8"その他|C:\\x\\fld00.ico,0|"},
+        // The copy that a user's own file of the icon's name made take a number.
+        {__LINE__, head + "IconFile=fld02 (2).ico\r\nIconIndex=0\r\n",
+         u8"重要|D:\\案件\\x\\fld02 (2).ico,0|"},
+        {__LINE__, head + "IconFile=fld02 (x).ico\r\n", u8"その他|D:\\案件\\x\\fld02 (x).ico,0|"},
         {__LINE__, head + "IconFile=%SystemRoot%\\a.dll\r\nIconIndex=-3\r\n",
          u8"その他|%SystemRoot%\\a.dll,-3|"},
         {__LINE__, head + "InfoTip=説明だけ\r\n", u8"標準|,0|説明だけ"},
