@@ -36,25 +36,6 @@ class Arguments {
     int m_count = 0;
 };
 
-// The executable's path for the settings, found without any box: where CP932
-// cannot name it, the run takes the defaults and writes no settings file.
-CString QuietExecutablePath() {
-    CString ansi;
-    for (DWORD size = 256; size <= (1u << 16); size *= 2) {
-        wchar_t* path = (wchar_t*)malloc(sizeof(wchar_t) * size);
-        if (!path)
-            abort();
-        DWORD length = GetModuleFileNameW(nullptr, path, size);
-        bool whole = length < size;
-        if (whole && !AnsiPathOf(path, ansi))
-            ansi.Empty();
-        free(path);
-        if (whole)
-            break;
-    }
-    return ansi;
-}
-
 // One line for whoever started the program from a console or with its
 // error output redirected; nothing otherwise. A redirected stream gets
 // UTF-8, which spells every name.
@@ -144,8 +125,12 @@ int Export(const wchar_t* folder, const wchar_t* file) {
     }
     // No box here; the statuses are matched against the defaults then, which
     // the script is told of.
-    LoadSettings(QuietExecutablePath(), GetOSVersion(), false);
-    if (!g_bSettingsWritable)
+    LoadSettings(ExecutablePath(false), GetOSVersion(), false);
+    if (g_strIniPath.IsEmpty())
+        Tell(L"Vorelkin: 実行ファイルのフォルダの名前は Shift-JIS で書けず、短い名前もないので、"
+             L"既定の設定で一覧にします",
+             L"");
+    else if (!g_bSettingsWritable)
         Tell(L"Vorelkin: 設定ファイルを読めなかったので、既定の設定で一覧にします: ",
              WideText(g_strIniPath));
     CollectedMarks marks;
@@ -162,7 +147,7 @@ int Export(const wchar_t* folder, const wchar_t* file) {
 void LoadListSettings() {
     // Read once, never written back at exit: another window may change the
     // file meanwhile.
-    LoadSettings(QuietExecutablePath(), GetOSVersion());
+    LoadSettings(ExecutablePath(), GetOSVersion());
 }
 
 bool RunListCommand(const wchar_t* commandLine, int& exitCode) {

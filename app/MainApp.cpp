@@ -16,9 +16,17 @@ const char kIconSection[] = "IconPath";
 const char kPropertySection[] = "Property";
 const DWORD kUnreadableRetryMs = 2000;
 
-// The executable's path as the -A calls take it; empty, once the user has
-// been told, when its folder cannot be named so.
-CString ExecutablePath() {
+// An on/off option: any text but "0" turns it on.
+bool LoadOption(const char* key, CString& text) {
+    if (!GetStringINI(g_strIniPath, kPropertySection, key, text)) {
+        text = "0";
+        SetStringINI(g_strIniPath, kPropertySection, key, text);
+    }
+    return text != "0";
+}
+} // namespace
+
+CString ExecutablePath(bool tellUnspellable) {
     wchar_t* path = nullptr;
     // A full buffer means the path was cut: try again with more room.
     for (DWORD size = 256;; size *= 2) {
@@ -30,7 +38,7 @@ CString ExecutablePath() {
             break;
     }
     CString ansi;
-    if (!AnsiPathOf(path, ansi)) {
+    if (!AnsiPathOf(path, ansi) && tellUnspellable) {
         WideText text(L"Vorelkin のフォルダの名前は Shift-JIS で書けず、短い名前もありません。"
                       L"設定を保存できないので、既定の設定で動きます。"
                       L"Shift-JIS で書けるフォルダに移してください:\r\n");
@@ -40,16 +48,6 @@ CString ExecutablePath() {
     free(path);
     return ansi;
 }
-
-// An on/off option: any text but "0" turns it on.
-bool LoadOption(const char* key, CString& text) {
-    if (!GetStringINI(g_strIniPath, kPropertySection, key, text)) {
-        text = "0";
-        SetStringINI(g_strIniPath, kPropertySection, key, text);
-    }
-    return text != "0";
-}
-} // namespace
 
 BEGIN_MESSAGE_MAP(CMainApp, CWinApp)
 ON_COMMAND(ID_HELP, OnHelp)

@@ -13,6 +13,10 @@ class CMainApp : public CWinApp {
     DECLARE_MESSAGE_MAP()
 };
 
+// The executable's path as the -A calls take it; empty, once the user has
+// been told if asked, when its folder cannot be named so.
+CString ExecutablePath(bool tellUnspellable = true);
+
 // Start-up's loading phase (the folder argument aside): finds vrkcfg.ini
 // beside the executable and fills the settings model, writing a default for
 // each key that holds no value. Returns the texts of the four options as read
