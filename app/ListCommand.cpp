@@ -1,14 +1,13 @@
 #include "ListCommand.h"
 
 #include "CommandWords.h"
-#include "MainApp.h"
+#include "SettingsFile.h"
 #include "OsVersion.h"
 #include "Settings.h"
 #include "TargetFolders.h"
 
 #include "../framework/Scoped.h"
 #include "../overview/FolderMarks.h"
-#include "../ui/OverviewWindow.h"
 
 #include <stdlib.h>
 
@@ -150,25 +149,22 @@ void LoadListSettings() {
     LoadSettings(ExecutablePath(), GetOSVersion());
 }
 
-bool RunListCommand(const wchar_t* commandLine, int& exitCode) {
+ListMode RunListCommand(const wchar_t* commandLine, int& exitCode, WideText& windowFolder) {
     Arguments arguments(commandLine);
     if (!arguments.Is(1, L"/list"))
-        return false;
+        return ListMode::kNone;
     if (arguments.Is(2, L"/export")) {
         Tell(L"Vorelkin: /list の後に一覧にするフォルダの名前がありません", L"");
         exitCode = kListNoFolder;
-        return true;
+        return ListMode::kExported;
     }
     if (arguments.Is(3, L"/export")) {
         exitCode = Export(arguments[2], arguments[4]);
-        return true;
+        return ListMode::kExported;
     }
-    if (arguments.Count() <= 2) {
-        exitCode = RunOverviewWindow(nullptr);
-        return true;
-    }
+    if (arguments.Count() <= 2)
+        return ListMode::kWindow;
     WideText full = LongPathOf(arguments[2]);
-    WideText folder = *(const wchar_t*)full ? ShownPathOf(full) : WideText(arguments[2]);
-    exitCode = RunOverviewWindow(folder);
-    return true;
+    windowFolder = *(const wchar_t*)full ? ShownPathOf(full) : WideText(arguments[2]);
+    return ListMode::kWindow;
 }

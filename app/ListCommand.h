@@ -11,6 +11,10 @@ enum ListExit { kListDone = 0, kListNoFolder = 2, kListNotWritten = 3 };
 // The settings as the popup's start-up loads them, for the window.
 void LoadListSettings();
 
-// False when the command line is not the overview's; otherwise runs it and
-// gives the process's exit code.
-bool RunListCommand(const wchar_t* commandLine, int& exitCode);
+#include "WideText.h"
+
+enum class ListMode { kNone, kExported, kWindow };
+// kNone when the command line is not the overview's. An export runs here and
+// gives the process's exit code; for the window, the folder it shows (empty:
+// the folder picker asks), which start-up opens.
+ListMode RunListCommand(const wchar_t* commandLine, int& exitCode, WideText& windowFolder);

@@ -1,5 +1,5 @@
 // A long-lived window writes back only the settings keys it changed.
-#include "app/MainApp.h"
+#include "app/SettingsFile.h"
 #include "app/SettingsChanges.h"
 #include "support/Files.h"
 

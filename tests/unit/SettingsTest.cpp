@@ -2,7 +2,7 @@
 // files.
 #include "app/FolderCollector.h"
 #include "app/IniFile.h"
-#include "app/MainApp.h"
+#include "app/SettingsFile.h"
 #include "app/Settings.h"
 #include "framework/App.h"
 #include "support/Desktop.h"
