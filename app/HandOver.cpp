@@ -208,13 +208,12 @@ HANDLE CreateCollectorPipe(const wchar_t* pipeName) {
         kMaxHandOverBytes, kMaxHandOverBytes, 0, security.Attributes());
 }
 
+// Read as another launch's is read. The loader's name (GetModuleFileNameW)
+// keeps the path as launched, through a symbolic link, a junction or a
+// substituted drive; the kernel's names the file itself, so the two would
+// differ and no launch would trust its collector. (Wine names both alike.)
 WideText OwnExecutablePath() {
-    const DWORD room = 32768;
-    wchar_t* path = (wchar_t*)malloc(sizeof(wchar_t) * room);
-    DWORD length = path ? GetModuleFileNameW(nullptr, path, room) : 0;
-    WideText full = length && length < room ? LongPathOf(path) : WideText();
-    free(path);
-    return full;
+    return ExecutableOfOurs(GetCurrentProcessId());
 }
 
 WideText CollectorPipeName(const wchar_t* exePath) {
