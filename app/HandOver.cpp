@@ -201,7 +201,8 @@ HANDLE CreateCollectorPipe(const wchar_t* pipeName) {
     if (!security.Attributes())
         return INVALID_HANDLE_VALUE;
     // The first instance, or none: no one else can have made the pipe first.
-    // (Wine has no remote pipe clients to refuse.)
+    // (Wine has no remote pipe clients to refuse, and makes a further instance
+    // of a pipe another process made first, FILE_FLAG_FIRST_PIPE_INSTANCE or not.)
     return CreateNamedPipeW(
         pipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
