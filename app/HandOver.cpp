@@ -201,20 +201,20 @@ HANDLE CreateCollectorPipe(const wchar_t* pipeName) {
     if (!security.Attributes())
         return INVALID_HANDLE_VALUE;
     // The first instance, or none: no one else can have made the pipe first.
-    // (Wine has no remote pipe clients to refuse.)
+    // (Wine has no remote pipe clients to refuse, and makes a further instance
+    // of a pipe another process made first, FILE_FLAG_FIRST_PIPE_INSTANCE or not.)
     return CreateNamedPipeW(
         pipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
         kMaxHandOverBytes, kMaxHandOverBytes, 0, security.Attributes());
 }
 
+// Read as another launch's is read. The loader's name (GetModuleFileNameW)
+// keeps the path as launched, through a symbolic link, a junction or a
+// substituted drive; the kernel's names the file itself, so the two would
+// differ and no launch would trust its collector. (Wine names both alike.)
 WideText OwnExecutablePath() {
-    const DWORD room = 32768;
-    wchar_t* path = (wchar_t*)malloc(sizeof(wchar_t) * room);
-    DWORD length = path ? GetModuleFileNameW(nullptr, path, room) : 0;
-    WideText full = length && length < room ? LongPathOf(path) : WideText();
-    free(path);
-    return full;
+    return ExecutableOfOurs(GetCurrentProcessId());
 }
 
 WideText CollectorPipeName(const wchar_t* exePath) {

@@ -116,20 +116,22 @@ bool ReadAll(HANDLE file, CString& bytes) {
 }
 
 // Messages sent to this thread are answered meanwhile, as during
-// SendMessage, so a window of the waiting thread never counts as hung.
+// SendMessage, and the queue is looked at every slice: a thread that has not
+// looked for 5 s counts as hung, and the system ghosts its windows.
 bool WaitAnswering(HANDLE object, DWORD limitMs) {
+    const DWORD kSliceMs = 1000;
     const DWORD start = GetTickCount();
     for (;;) {
-        DWORD waited = GetTickCount() - start;
-        DWORD result =
-            MsgWaitForMultipleObjectsEx(1, &object, waited < limitMs ? limitMs - waited : 0,
-                                        QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
-        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0)
-            return true;
-        if (result != WAIT_OBJECT_0 + 1)
-            return false; // the limit, or a failed wait
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        const DWORD waited = GetTickCount() - start;
+        const DWORD left = waited < limitMs ? limitMs - waited : 0;
+        const DWORD result = MsgWaitForMultipleObjectsEx(
+            1, &object, left < kSliceMs ? left : kSliceMs, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0)
+            return true;
+        if (result == WAIT_FAILED || (result == WAIT_TIMEOUT && left <= kSliceMs))
+            return false; // the limit, or a failed wait
     }
 }
 

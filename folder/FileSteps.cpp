@@ -61,27 +61,40 @@ bool AddFolderAttribute(const char* path, DWORD bit) {
     return AddBit(path, bit, true);
 }
 
-bool CopyIconFile(const char* iconPath, const char* destination) {
+StagedIconCopy::~StagedIconCopy() {
+    if (m_temp == INVALID_HANDLE_VALUE)
+        return;
+    CloseHandle(m_temp);
+    DeleteFileW(m_tempPath);
+}
+
+bool StagedIconCopy::Stage(const char* iconPath, const char* destination) {
     ScopedFile source(CreateFileW(WideText(iconPath), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source.IsValid())
         return false;
-    WideText target(destination), tempPath;
-    HANDLE temp = CreateTempBeside(target, tempPath);
-    if (temp == INVALID_HANDLE_VALUE)
+    m_destination = WideText(destination);
+    m_temp = CreateTempBeside(m_destination, m_tempPath);
+    if (m_temp == INVALID_HANDLE_VALUE)
         return false;
-    if (!CopyBytes(source, temp)) {
-        DWORD error = GetLastError();
-        CloseHandle(temp);
-        DeleteFileW(tempPath);
-        SetLastError(error);
+    if (CopyBytes(source, m_temp))
+        return true;
+    DWORD error = GetLastError();
+    CloseHandle(m_temp);
+    m_temp = INVALID_HANDLE_VALUE;
+    DeleteFileW(m_tempPath);
+    SetLastError(error);
+    return false;
+}
+
+bool StagedIconCopy::Commit() {
+    HANDLE temp = m_temp;
+    m_temp = INVALID_HANDLE_VALUE; // closed by SwapIn, and removed when it fails
+    if (!SwapIn(temp, m_tempPath, m_destination))
         return false;
-    }
-    if (!SwapIn(temp, tempPath, target))
-        return false;
-    DWORD attributes = GetFileAttributesW(target);
+    DWORD attributes = GetFileAttributesW(m_destination);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesW(target, attributes & ~FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(m_destination, attributes & ~FILE_ATTRIBUTE_READONLY);
     return true;
 }
 

@@ -2,6 +2,7 @@
 // system's wording of an error code.
 #pragma once
 
+#include "../app/WideText.h"
 #include "../framework/String.h"
 
 #include <windows.h>
@@ -17,10 +18,25 @@ bool AddFolderAttribute(const char* path, DWORD bit);
 // Whether both paths name one file.
 bool IsSameFile(const char* first, const char* second);
 
-// Copies the icon file to the destination whole or not at all: an earlier
-// copy there, hidden or read-only, stays as it was until the new one is
-// complete, and loses its read-only bit once replaced.
-bool CopyIconFile(const char* iconPath, const char* destination);
+// The icon file's copy, written whole beside its destination first and put
+// in its place only once the mark that names it is written: until then an
+// earlier copy there, hidden or read-only, stays as it was. Dropped before
+// that, it leaves nothing behind.
+class StagedIconCopy {
+  public:
+    StagedIconCopy() = default;
+    StagedIconCopy(const StagedIconCopy&) = delete;
+    StagedIconCopy& operator=(const StagedIconCopy&) = delete;
+    ~StagedIconCopy();
+
+    bool Stage(const char* iconPath, const char* destination);
+    // The copy in its place; an earlier copy loses its read-only bit.
+    bool Commit();
+
+  private:
+    HANDLE m_temp = INVALID_HANDLE_VALUE;
+    WideText m_tempPath, m_destination;
+};
 
 // The system's text for an error code, or its decimal number when the system
 // has none.

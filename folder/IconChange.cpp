@@ -139,7 +139,9 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
     StepLog log(folderPath);
 
     // "標準" has no icon to copy.
-    CString iconFile = iconPath;
+    CString iconFile = iconPath, destination;
+    bool copy = false;
+    StagedIconCopy staged;
     if (g_bIconCopy && !iconPath.IsEmpty()) {
         if (NamesDesktopIni(IconCopyName(iconPath))) {
             Report(folderPath,
@@ -148,18 +150,12 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
                    iconPath);
             return FALSE;
         }
-        bool copy = false;
         CString copyName = CopyNameIn(ini, folderPath, iconPath, copy);
-        const CString destination = folderPath + copyName;
-        if (copyName.IsEmpty() || (copy && !CopyIconFile(iconPath, destination))) {
+        destination = folderPath + copyName;
+        if (copyName.IsEmpty() || (copy && !staged.Stage(iconPath, destination))) {
             Report(folderPath, "ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです");
             return FALSE;
         }
-        // A file the user chose in the folder itself keeps its attributes:
-        // only our own copy is hidden.
-        log.wroteSomething = copy;
-        if (copy && !AddAttribute(destination, FILE_ATTRIBUTE_HIDDEN))
-            log.Failed(); // no box of its own: the general report follows
         iconFile = IconCopyReference(copyName);
     }
 
@@ -169,6 +165,15 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
                  cp932Description) &&
         ini.Save(true)) { // a read-only desktop.ini stays read-only
         log.wroteSomething = true;
+        // The copy only now, so that a mark that was not written leaves it.
+        // A file the user chose in the folder itself keeps its attributes:
+        // only our own copy is hidden.
+        if (copy && !staged.Commit()) {
+            log.Failed();
+            Report(folderPath, "ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです");
+        } else if (copy && !AddAttribute(destination, FILE_ATTRIBUTE_HIDDEN)) {
+            log.Failed(); // no box of its own: the general report follows
+        }
     } else {
         // One write for all the keys: each of them failed.
         log.Failed();

@@ -291,6 +291,26 @@ TEST_F(Engine, FailingStepsAreReportedInOrder) {
     }
 }
 
+// A mark whose desktop.ini cannot be written leaves the copy it names as it
+// was, so the folder never shows the new file at the old index.
+TEST_F(Engine, TheCopyChangesOnlyWithItsMark) {
+    g_bIconCopy = true;
+    const CString icon = m_dir / "a.ico", copy = Folder() + "\\a.ico";
+    const std::string ini = "[.ShellClassInfo]\r\nIconFile=a.ico\r\nIconIndex=3\r\n";
+    ASSERT_TRUE(WriteBytes(icon, "NEW") && WriteBytes(copy, "OLD") && WriteBytes(Ini(), ini));
+    SetFileAttributesA(copy, FILE_ATTRIBUTE_HIDDEN);
+    HANDLE held = CreateFileA(Ini(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr); // a reader that lets no one replace the file
+    EXPECT_FALSE(Apply(icon));
+    CloseHandle(held);
+    EXPECT_EQ(ini, ReadBytes(Ini()));
+    EXPECT_EQ("OLD", ReadBytes(copy));
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(Folder() + "\\*.vrktmp", &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName; // the new bytes are gone
+    FindClose(search);
+}
+
 // With ICON_COPY on, the icon file is copied into the folder, hidden, and
 // desktop.ini names the copy relative to the folder.
 TEST_F(Engine, IconCopyLandsInTheFolderHiddenAndNamedRelatively) {

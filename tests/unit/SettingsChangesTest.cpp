@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-// The sheet changes slot 1's icon while the file is edited by hand: OK
+// The sheet changes slot 1's icon while the file's options are edited by hand: OK
 // writes that one key and keeps the hand edit (a full write-back would undo
 // it); a file that could not be read takes nothing; Cancel puts the model
 // back.
@@ -21,6 +21,7 @@ TEST(SettingsChanges, OnlyTheChangedKeyIsWrittenAndNothingToAnUnreadableFile) {
         g_arrIconPath[1] = "C:\\他\\新しい.ico";
         std::string edited = loaded;
         edited.replace(edited.find("TOUMEIDO=50"), 11, "TOUMEIDO=80");
+        edited.replace(edited.find("ICON_COPY=0"), 11, "ICON_COPY=1");
         ASSERT_TRUE(WriteBytes(g_strIniPath, edited));
         g_bSettingsWritable = writable;
         before.WriteChanges();

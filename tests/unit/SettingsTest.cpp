@@ -280,6 +280,29 @@ TEST(IniFile, ASessionWaitsForTheLock) {
     EXPECT_TRUE(wrote);
 }
 
+// A window of a launch that waited the lock's whole limit never counts as
+// hung, which would make the system ghost the popup and give up on it.
+TEST(IniFile, AWaitForTheLockKeepsTheWindowResponding) {
+    TempDir dir;
+    const CString ini = dir / "t.ini";
+    std::atomic<bool> held(false), done(false);
+    std::thread holder([&] {
+        IniFileLock lock(ini);
+        held = true;
+        WaitFor([&] { return done.load(); });
+    });
+    ASSERT_TRUE(WaitFor([&] { return held.load(); }));
+    HWND window =
+        CreateWindowA("Static", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    MSG message; // responding until the wait
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    EXPECT_FALSE(IniFileLock(ini).Owned());
+    EXPECT_FALSE(IsHungAppWindow(window));
+    done = true;
+    holder.join();
+    DestroyWindow(window);
+}
+
 // A Unicode file is edited in its own encoding; the values read are CP932.
 TEST(IniFile, KeepsTheEncodingAndReportsOnlyNonEmptyValues) {
     auto utf16 = [](std::u16string_view text) {
