@@ -106,6 +106,7 @@ BOOL CSelectDlg::OnInitDialog() {
     ImmAssociateContextEx(m_hWnd, nullptr, IACE_CHILDREN);
     // The watch for a click elsewhere (OnForegroundTimer).
     m_hForegroundAtOpen = GetForegroundWindow();
+    ButtonDownOutside(); // forgets the click that started us, made before the popup was there
     SetTimer(m_hWnd, kForegroundTimer, kForegroundCheckMs, nullptr);
     return TRUE;
 }
@@ -274,6 +275,19 @@ void CSelectDlg::OnEnable(BOOL enabled) {
 // and names the new foreground window only a moment after a click elsewhere.
 // A window of another program ends the popup as "ｷｬﾝｾﾙ" does, unless a
 // dialog or box of its own is up, which keeps the popup disabled.
+// Any mouse button down, or pressed since the last look, over a window
+// that is not the popup's.
+bool CSelectDlg::ButtonDownOutside() const {
+    bool down = false;
+    for (int button : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
+        down = (GetAsyncKeyState(button) & 0x8001) || down; // ask each, to clear its flag
+    POINT at;
+    if (!down || !GetCursorPos(&at))
+        return false;
+    HWND under = WindowFromPoint(at);
+    return under != m_hWnd && !IsChild(m_hWnd, under);
+}
+
 void CSelectDlg::OnForegroundTimer() {
     // A window that shows nothing takes no click: Wine activates a new
     // program's window before it is shown.
@@ -286,10 +300,12 @@ void CSelectDlg::OnForegroundTimer() {
         m_hForegroundAtOpen = nullptr; // a click on it would now take the foreground from us
         return;
     }
-    // The window that held the foreground as the popup opened has taken no
-    // click yet; another launch's box, such as its refusal of a folder, is
-    // no click elsewhere.
-    if (foreground == m_hForegroundAtOpen || IsThisProgram(process) || !IsWindowEnabled(m_hWnd))
+    // The window that held the foreground as the popup opened keeps it when
+    // clicked, so there a button held down outside the popup is the click
+    // elsewhere. Another launch's box, such as its refusal of a folder, is
+    // none.
+    if (!IsWindowEnabled(m_hWnd) || IsThisProgram(process) ||
+        (foreground == m_hForegroundAtOpen && !ButtonDownOutside()))
         return;
     KillTimer(m_hWnd, kForegroundTimer);
     OnCancel();

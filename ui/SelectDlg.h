@@ -59,6 +59,7 @@ class CSelectDlg : public CDialog {
     void OnOther();
     void OnEnable(BOOL enabled);
     void OnForegroundTimer();
+    bool ButtonDownOutside() const;
 
     void ApplySlot(int slot);
 

@@ -161,6 +161,46 @@ TEST(Chooser, APopupNeverToldOfTheActivationEndsOnAClickElsewhere) {
     });
 }
 
+// Opened behind the window that holds the foreground, the popup stays until
+// a button goes down outside it, there too: a click in that window changes
+// no foreground. Wine gives every new window the foreground, so the popup
+// takes the next program's new window for the one it opened behind.
+TEST(Chooser, APopupOpenedBehindEndsOnAClickInTheWindowInFront) {
+    struct Behind : CSelectDlg {
+        Behind() : CSelectDlg(nullptr) {}
+        bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+            HWND front = GetForegroundWindow();
+            DWORD process = 0;
+            GetWindowThreadProcessId(front, &process);
+            if (message == WM_TIMER && !m_behind && process && process != GetCurrentProcessId())
+                m_behind = m_hForegroundAtOpen = front;
+            return CSelectDlg::OnDialogMessage(message, wParam, lParam, result);
+        }
+        HWND m_behind = nullptr;
+    };
+    CWinApp app("Vorelkin");
+    Install install;
+    Process other;
+    g_arrIconPath.SetSize(IconSlot::Count);
+    Behind chooser;
+    RunDriven(chooser, [&] {
+        HWND popup = WaitForChooser(0);
+        ASSERT_TRUE(popup);
+        ASSERT_TRUE(install.Launch(other, ""));
+        HWND front = WaitForChooser(other.Id());
+        ASSERT_TRUE(WaitFor([&] { return chooser.m_behind == front; }));
+        EXPECT_FALSE(WaitFor([&] { return !IsWindow(popup); }, 500));
+        RECT place = ScreenRect(front, IDC_ICON_STANDARD); // a place that does nothing
+        MovePointer((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+        INPUT press = {INPUT_MOUSE, {}};
+        press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        SendInput(1, &press, sizeof(press));
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(popup); }, 3000));
+        press.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(1, &press, sizeof(press));
+    });
+}
+
 // A character CP932 cannot spell counts as its UTF-16 bytes.
 TEST(Prompt, DescriptionBytes) {
     const std::tuple<int, const wchar_t*, int> rows[] = {{__LINE__, L"a", 1},
