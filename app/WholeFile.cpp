@@ -74,7 +74,11 @@ bool SwapIn(HANDLE temp, const wchar_t* tempPath, const wchar_t* path) {
             Sleep(50);
         error = GetLastError();
     }
-    if (!swapped)
+    // Where the old file has left its name and the new one could not take it
+    // (ReplaceFileW's ERROR_UNABLE_TO_MOVE_REPLACEMENT, then a scanner holding
+    // the new file), the new one is all there is: it stays, under its own name.
+    const bool onlyCopy = oldFile && GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES;
+    if (!swapped && !onlyCopy)
         DeleteFileW(tempPath);
     // Wine's ReplaceFileW drops the old file's attributes.
     if (oldFile && GetFileAttributesW(path) != previous)

@@ -44,13 +44,38 @@ struct StepLog {
     }
 };
 
-void AddAttributeStep(const CString& path, DWORD bit, bool folder, StepLog& log) {
+// The boxes of the steps taken under the folder's lock, shown once it is
+// given back: a user reading one must not hold up another launch that marks
+// the same folder.
+class HeldReports {
+  public:
+    void Add(const char* text, const CString& path = CString()) {
+        if (m_count < kMax)
+            m_items[m_count++] = {text, path};
+    }
+    void Show(const CString& folder) {
+        for (int i = 0; i < m_count; ++i)
+            Report(folder, m_items[i].text, m_items[i].path);
+        m_count = 0;
+    }
+
+  private:
+    static const int kMax = 8; // the four keys, the copy, the two attributes
+    struct Item {
+        const char* text;
+        CString path;
+    } m_items[kMax];
+    int m_count = 0;
+};
+
+void AddAttributeStep(const CString& path, DWORD bit, bool folder, StepLog& log,
+                      HeldReports& reports) {
     if (folder ? AddFolderAttribute(path, bit) : AddAttribute(path, bit)) {
         log.wroteSomething = true;
         return;
     }
     log.Failed();
-    Report(log.folder, "SetFileAttributesのｴﾗｰです", path);
+    reports.Add("SetFileAttributesのｴﾗｰです", path);
 }
 
 // The folder is named in the first box; the system's own wording follows in a
@@ -137,6 +162,7 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
     ini.Load(iniPath);
     const DWORD loadError = GetLastError();
     StepLog log(folderPath);
+    HeldReports reports;
 
     // "標準" has no icon to copy.
     CString iconFile = iconPath, destination;
@@ -144,6 +170,7 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
     StagedIconCopy staged;
     if (g_bIconCopy && !iconPath.IsEmpty()) {
         if (NamesDesktopIni(IconCopyName(iconPath))) {
+            lock.Release();
             Report(folderPath,
                    "desktop.ini という名前のファイルはアイコンとしてコピーできません。"
                    "ほかのファイルを選んでください:\r\n",
@@ -153,6 +180,7 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
         CString copyName = CopyNameIn(ini, folderPath, iconPath, copy);
         destination = folderPath + copyName;
         if (copyName.IsEmpty() || (copy && !staged.Stage(iconPath, destination))) {
+            lock.Release();
             Report(folderPath, "ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです");
             return FALSE;
         }
@@ -170,22 +198,23 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
         // only our own copy is hidden.
         if (copy && !staged.Commit()) {
             log.Failed();
-            Report(folderPath, "ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです");
+            reports.Add("ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです");
         } else if (copy && !AddAttribute(destination, FILE_ATTRIBUTE_HIDDEN)) {
             log.Failed(); // no box of its own: the general report follows
         }
     } else {
         // One write for all the keys: each of them failed.
         log.Failed();
-        Report(folderPath, "ConfirmFileOpのｴﾗｰですSetStringINI");
-        Report(folderPath, "IconFileのｴﾗｰですSetStringINI");
-        Report(folderPath, "IconIndexのｴﾗｰですSetStringINI");
+        reports.Add("ConfirmFileOpのｴﾗｰですSetStringINI");
+        reports.Add("IconFileのｴﾗｰですSetStringINI");
+        reports.Add("IconIndexのｴﾗｰですSetStringINI");
         if (writeTip)
-            Report(folderPath, "InfoTipのｴﾗｰですSetStringINI");
+            reports.Add("InfoTipのｴﾗｰですSetStringINI");
     }
-    AddAttributeStep(folderPath, FILE_ATTRIBUTE_SYSTEM, true, log);
-    AddAttributeStep(iniPath, FILE_ATTRIBUTE_HIDDEN, false, log);
+    AddAttributeStep(folderPath, FILE_ATTRIBUTE_SYSTEM, true, log, reports);
+    AddAttributeStep(iniPath, FILE_ATTRIBUTE_HIDDEN, false, log, reports);
     lock.Release();
+    reports.Show(folderPath);
 
     if (!log.result)
         ReportFailure(folderPath, log.lastError);

@@ -291,6 +291,25 @@ TEST_F(Engine, FailingStepsAreReportedInOrder) {
     }
 }
 
+// A failed mark shows its boxes with the folder's lock given back: another
+// launch marking the folder meanwhile is not held up by a user reading them.
+TEST_F(Engine, BoxesComeWithTheLockGivenBack) {
+    ASSERT_TRUE(CreateDirectoryA(Ini(), nullptr)); // desktop.ini cannot be written
+    std::atomic<bool> done(false), lockFree(false);
+    std::thread answerer([&] {
+        if (WaitForDialog(0)) {
+            IniFileLock lock(Ini()); // the mutex is the thread's: this one waits
+            lockFree = lock.Owned();
+        }
+        while (!done)
+            AnswerBox(0, 50);
+    });
+    EXPECT_FALSE(CSelectDlg::IconChange("a.ico", 0, Folder(), 1, CString("x")));
+    done = true;
+    answerer.join();
+    EXPECT_TRUE(lockFree);
+}
+
 // A mark whose desktop.ini cannot be written leaves the copy it names as it
 // was, so the folder never shows the new file at the old index.
 TEST_F(Engine, TheCopyChangesOnlyWithItsMark) {
