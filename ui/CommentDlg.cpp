@@ -18,7 +18,7 @@ void ExchangeText(CDataExchange* pDX, int id, WideText& value) {
         return;
     HWND edit = pDX->PrepareCtrl(id);
     if (!pDX->m_bSaveAndValidate) {
-        SetWindowTextW(edit, value);
+        SetWindowTextW(edit, CutDescription(value));
         return;
     }
     int length = GetWindowTextLengthW(edit);
@@ -46,18 +46,45 @@ void CheckDescriptionLength(CDataExchange* pDX, const WideText& value) {
 }
 } // namespace
 
+namespace {
+// One character's UTF-16 units and its bytes by the description's rule.
+int CharacterBytes(const wchar_t* at, int& units) {
+    units = IS_HIGH_SURROGATE(at[0]) && IS_LOW_SURROGATE(at[1]) ? 2 : 1;
+    wchar_t character[3] = {at[0], units == 2 ? at[1] : L'\0', L'\0'};
+    CString cp932;
+    return SpellInCp932(character, cp932) ? cp932.GetLength() : 2 * units;
+}
+} // namespace
+
 int DescriptionBytes(const wchar_t* text) {
     CString cp932;
     if (SpellInCp932(text, cp932))
         return cp932.GetLength();
     int bytes = 0;
     for (const wchar_t* at = text; *at;) {
-        int units = IS_HIGH_SURROGATE(at[0]) && IS_LOW_SURROGATE(at[1]) ? 2 : 1;
-        wchar_t character[3] = {at[0], units == 2 ? at[1] : L'\0', L'\0'};
-        bytes += SpellInCp932(character, cp932) ? cp932.GetLength() : 2 * units;
+        int units = 1;
+        bytes += CharacterBytes(at, units);
         at += units;
     }
     return bytes;
+}
+
+WideText CutDescription(const wchar_t* text) {
+    if (DescriptionBytes(text) <= kMaxDescriptionBytes)
+        return WideText(text);
+    int bytes = 0, units = 1;
+    const wchar_t* at = text;
+    while (*at && bytes + CharacterBytes(at, units) <= kMaxDescriptionBytes) {
+        bytes += CharacterBytes(at, units);
+        at += units;
+    }
+    wchar_t* cut = (wchar_t*)calloc((size_t)(at - text) + 1, sizeof(wchar_t));
+    if (!cut)
+        abort(); // out of memory: nothing sensible is left to do
+    wcsncpy(cut, text, (size_t)(at - text));
+    WideText result(cut);
+    free(cut);
+    return result;
 }
 
 BEGIN_MESSAGE_MAP(CCommentDlg, CDialog)

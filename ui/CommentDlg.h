@@ -34,3 +34,7 @@ class CCommentDlg : public CDialog {
 // CP932 one could be.
 const int kMaxDescriptionBytes = 255;
 int DescriptionBytes(const wchar_t* text);
+// The longest start of the text within that limit, whole characters only:
+// a longer stored description is offered cut, as ReadInfoTip cuts it, so OK
+// never refuses what the prompt was filled with.
+WideText CutDescription(const wchar_t* text);

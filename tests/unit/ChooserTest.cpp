@@ -211,6 +211,19 @@ TEST(Prompt, DescriptionBytes) {
         EXPECT_EQ(bytes, DescriptionBytes(text)) << line;
 }
 
+// A stored description past the limit is offered cut at a whole character.
+TEST(Prompt, LongerDescriptionsAreOfferedCut) {
+    const std::wstring wide(200, L'あ'), ascii(300, L'a');
+    const std::tuple<int, std::wstring, std::wstring> rows[] = {
+        {__LINE__, L"短い", L"短い"},
+        {__LINE__, ascii, ascii.substr(0, 255)},
+        {__LINE__, wide, wide.substr(0, 127)},
+        {__LINE__, L"a" + std::wstring(130, L'鷗'), L"a" + std::wstring(127, L'鷗')},
+    };
+    for (const auto& [line, text, cut] : rows)
+        EXPECT_EQ(cut, std::wstring(CutDescription(text.c_str()))) << line;
+}
+
 // The template's place stays while it is inside with the pointer on it; else
 // the corner goes to the pointer, on the side where the popup fits.
 TEST(Placement, InsideTheWorkAreaAsAContextMenu) {
