@@ -36,17 +36,6 @@ CString Convert(const char* text, int length, UINT from, UINT to) {
     return result;
 }
 
-CString Utf16ToUtf8(const char* bytes, int length) {
-    const wchar_t* wide = (const wchar_t*)bytes;
-    int count = length / 2;
-    CString result;
-    int resultLength = WideCharToMultiByte(CP_UTF8, 0, wide, count, nullptr, 0, nullptr, nullptr);
-    WideCharToMultiByte(CP_UTF8, 0, wide, count, result.GetBuffer(resultLength), resultLength,
-                        nullptr, nullptr);
-    result.ReleaseBuffer(resultLength);
-    return result;
-}
-
 CString Utf8ToUtf16(const CString& text) {
     CString result;
     int count = MultiByteToWideChar(CP_UTF8, 0, text, text.GetLength(), nullptr, 0);
@@ -68,7 +57,7 @@ void Decode(const CString& bytes, IniEncoding& encoding, CString& text) {
         text = bytes.Mid(3);
     } else if (StartsWith(bytes, kUtf16Mark, 2)) {
         encoding = IniEncoding::Utf16;
-        text = Utf16ToUtf8(bytes.GetString() + 2, bytes.GetLength() - 2);
+        text = Utf8Of((const wchar_t*)(bytes.GetString() + 2), (bytes.GetLength() - 2) / 2);
         // Only text that comes back unchanged is edited; anything else
         // (an odd byte, a lone surrogate) is left to the profile service.
         if (kUtf16Mark + Utf8ToUtf16(text) != bytes)
@@ -139,26 +128,6 @@ bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 } // namespace
-
-CString Utf8Of(const wchar_t* text) {
-    int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return CString();
-    CString result;
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.GetBuffer(length), length, nullptr, nullptr);
-    result.ReleaseBuffer(length - 1);
-    return result;
-}
-
-WideText WideOfUtf8(const CString& utf8) {
-    int count = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (count <= 1)
-        return WideText();
-    CString buffer;
-    wchar_t* wide = (wchar_t*)buffer.GetBuffer(count * 2);
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, count);
-    return WideText(wide);
-}
 
 IniFileLock::IniFileLock(const char* path) {
     if (!path) {

@@ -97,7 +97,3 @@ class IniFileSession {
     IniDocument m_document;
     DWORD m_readError = NO_ERROR;
 };
-
-// UTF-16 and UTF-8, both ways.
-CString Utf8Of(const wchar_t* text);
-WideText WideOfUtf8(const CString& utf8);

@@ -66,10 +66,7 @@ void Tell(const wchar_t* what, const wchar_t* name, DWORD error = NO_ERROR) {
         return;
     }
     if (handed && GetFileType(inherited) != FILE_TYPE_UNKNOWN) {
-        int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-        CString utf8;
-        WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.GetBuffer(size), size, nullptr, nullptr);
-        utf8.ReleaseBuffer(size);
+        CString utf8 = Utf8Of(text, length);
         WriteFile(inherited, utf8, (DWORD)utf8.GetLength(), &written, nullptr);
         return;
     }

@@ -8,6 +8,11 @@
 
 #include <windows.h>
 
+// vrkcfg.ini's sections.
+const char kFolderSection[] = "FolderPath";
+const char kIconSection[] = "IconPath";
+const char kPropertySection[] = "Property";
+
 // The eight icon slots; slot 0 is kept in the file but bound to no entry.
 struct IconSlot {
     static const int Count = 8;

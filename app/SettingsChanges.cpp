@@ -3,10 +3,6 @@
 #include "IniFile.h"
 
 namespace {
-const char kFolderSection[] = "FolderPath";
-const char kIconSection[] = "IconPath";
-const char kPropertySection[] = "Property";
-
 void WriteOption(const char* key, bool was, bool now) {
     if (was != now)
         SetStringINI(g_strIniPath, kPropertySection, key, now ? "1" : "0");

@@ -8,9 +8,6 @@
 #include <stdlib.h>
 
 namespace {
-const char kFolderSection[] = "FolderPath";
-const char kIconSection[] = "IconPath";
-const char kPropertySection[] = "Property";
 const DWORD kUnreadableRetryMs = 2000;
 
 // An on/off option: any text but "0" turns it on.

@@ -56,3 +56,29 @@ bool SpellInCp932(const wchar_t* text, CString& cp932) {
     cp932 = spelled;
     return true;
 }
+
+CString Utf8Of(const wchar_t* text, int length) {
+    CString utf8;
+    if (length < 0)
+        length = (int)wcslen(text);
+    int size =
+        length ? WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr) : 0;
+    if (size <= 0)
+        return utf8;
+    WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.GetBuffer(size), size, nullptr, nullptr);
+    utf8.ReleaseBuffer(size);
+    return utf8;
+}
+
+WideText WideOfUtf8(const char* utf8) {
+    int count = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    if (count <= 1)
+        return WideText();
+    wchar_t* wide = (wchar_t*)malloc(sizeof(wchar_t) * (size_t)count);
+    if (!wide)
+        abort();
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, count);
+    WideText text(wide);
+    free(wide);
+    return text;
+}

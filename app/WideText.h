@@ -27,3 +27,8 @@ class WideText {
 // The text in CP932 when every character has a code of its own there: no
 // "?" and no look-alike in the place of a character.
 bool SpellInCp932(const wchar_t* text, CString& cp932);
+
+// UTF-16 and UTF-8, both ways; a length of -1 runs to the NUL, a given one
+// may hold NULs, as a file's text can.
+CString Utf8Of(const wchar_t* text, int length = -1);
+WideText WideOfUtf8(const char* utf8);

@@ -9,19 +9,6 @@
 #include <string.h>
 
 namespace {
-void AppendUtf8(CString& out, const wchar_t* text) {
-    int length = (int)wcslen(text);
-    if (!length)
-        return;
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return;
-    CString utf8;
-    WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.GetBuffer(size), size, nullptr, nullptr);
-    utf8.ReleaseBuffer(size);
-    out += utf8;
-}
-
 // A field never breaks its line or its column.
 void AppendField(CString& out, const wchar_t* text) {
     size_t length = wcslen(text);
@@ -30,7 +17,7 @@ void AppendField(CString& out, const wchar_t* text) {
         abort();
     for (size_t i = 0; i <= length; ++i)
         copy[i] = text[i] == L'\t' || text[i] == L'\r' || text[i] == L'\n' ? L' ' : text[i];
-    AppendUtf8(out, copy);
+    out += Utf8Of(copy);
     free(copy);
 }
 
@@ -61,10 +48,10 @@ bool WriteAll(HANDLE file, const CString& bytes) {
 
 CString MarksAsText(const FolderMark* const* marks, int count) {
     CString text("\xEF\xBB\xBF");
-    AppendUtf8(text, L"状態\tフォルダ\t説明\t更新日時\r\n");
+    text += Utf8Of(L"状態\tフォルダ\t説明\t更新日時\r\n");
     for (int i = 0; i < count; ++i) {
         const FolderMark& mark = *marks[i];
-        AppendUtf8(text, StatusWideName(mark.status));
+        text += Utf8Of(StatusWideName(mark.status));
         text += '\t';
         AppendField(text, mark.folder);
         text += '\t';

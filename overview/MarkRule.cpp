@@ -42,18 +42,6 @@ void Convert(UINT codePage, const char* bytes, int length, WideBlock& out) {
     out.text[out.length] = L'\0';
 }
 
-CString Utf8Of(const wchar_t* text, int length) {
-    CString utf8;
-    if (length <= 0)
-        return utf8;
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return utf8;
-    WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.GetBuffer(size), size, nullptr, nullptr);
-    utf8.ReleaseBuffer(size);
-    return utf8;
-}
-
 // The file's text as UTF-8, whatever it was written in: bytes that spell
 // nothing become the code page's replacement character, and an odd last byte
 // of UTF-16 is dropped.

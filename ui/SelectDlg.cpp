@@ -2,6 +2,7 @@
 
 #include "PopupPlacement.h"
 #include "../app/FolderCollector.h"
+#include "../app/HandOver.h"
 #include "../app/Settings.h"
 #include "../folder/Refresh.h"
 #include "../framework/App.h"
@@ -16,21 +17,14 @@ namespace {
 const UINT_PTR kForegroundTimer = 1;
 const UINT kForegroundCheckMs = 50;
 
-// The process's executable image, as QueryFullProcessImageNameW names it.
-bool ImageOf(HANDLE process, wchar_t (&image)[MAX_PATH * 2]) {
-    DWORD size = MAX_PATH * 2;
-    return QueryFullProcessImageNameW(process, 0, image, &size) != FALSE;
-}
-
 // Another launch of this program runs this same executable file. A window's
 // class and title any program can copy; the image path it cannot fake
 // without being this program. A process that does not let us ask (another
 // user's) counts as another program.
 bool IsThisProgram(DWORD processId) {
-    ScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    wchar_t theirs[MAX_PATH * 2], ours[MAX_PATH * 2];
-    return process.IsValid() && ImageOf(process, theirs) && ImageOf(GetCurrentProcess(), ours) &&
-           CompareStringOrdinal(theirs, -1, ours, -1, TRUE) == CSTR_EQUAL;
+    WideText theirs = ExecutableOfOurs(processId);
+    return *(const wchar_t*)theirs &&
+           CompareStringOrdinal(theirs, -1, OwnExecutablePath(), -1, TRUE) == CSTR_EQUAL;
 }
 } // namespace
 
