@@ -259,18 +259,10 @@ void CSelectDlg::OnEnable(BOOL enabled) {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-// A context menu closes when another program becomes active, by a click on
-// one of its windows or by a switch; under Wine too the click activates that
-// window, so no mouse hook is needed. The popup looks at the foreground from
-// the start rather than waiting to be told it lost the activation: one that
-// opens without the foreground (the foreground lock, a late launch) is never
-// told, and Wine without a window manager takes the activation away for a
-// moment whenever the X input focus moves, with no window in the foreground,
-// and names the new foreground window only a moment after a click elsewhere.
-// A window of another program ends the popup as "ｷｬﾝｾﾙ" does, unless a
-// dialog or box of its own is up, which keeps the popup disabled.
 // Any mouse button down, or pressed since the last look, over a window
-// that is not the popup's.
+// that is not the popup's. The held bit is the answer; the pressed-since bit,
+// which Windows shares among programs and asks no one to rely on, only
+// catches a click quicker than the look.
 bool CSelectDlg::ButtonDownOutside() const {
     bool down = false;
     for (int button : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
@@ -282,6 +274,18 @@ bool CSelectDlg::ButtonDownOutside() const {
     return under != m_hWnd && !IsChild(m_hWnd, under);
 }
 
+// A context menu closes when another program becomes active, by a click on
+// one of its windows or by a switch; under Wine too the click activates that
+// window. A click in the window that kept the foreground as the popup opened
+// changes none, so there a button held down outside the popup counts. The
+// popup looks at the foreground from the start rather than waiting to be told
+// it lost the activation: one that opens without the foreground (the
+// foreground lock, a late launch) is never told, and Wine without a window
+// manager takes the activation away for a moment whenever the X input focus
+// moves, with no window in the foreground, and names the new foreground
+// window only a moment after a click elsewhere. A window of another program
+// ends the popup as "ｷｬﾝｾﾙ" does, unless a dialog or box of its own is up,
+// which keeps the popup disabled.
 void CSelectDlg::OnForegroundTimer() {
     // A window that shows nothing takes no click: Wine activates a new
     // program's window before it is shown.
