@@ -58,6 +58,7 @@ class FolderCollector {
     bool StartServing(const wchar_t* pipeName, TargetFolders& mine);
     void Serve();
     bool ServeClient();
+    void AwaitClose(HANDLE event);
     bool Offer(const TargetFolders& incoming);
     void TakeOffered(WPARAM id);
 

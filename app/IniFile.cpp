@@ -124,6 +124,12 @@ bool WaitAnswering(HANDLE object, DWORD limitMs) {
     }
 }
 
+// A write without the lock could undo another launch's: none at all.
+BOOL LockTimedOut() {
+    SetLastError(ERROR_TIMEOUT);
+    return FALSE;
+}
+
 bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -345,8 +351,10 @@ BOOL GetStringINI(CString file, CString section, CString key, CString& text) {
 
 BOOL SetStringINI(CString file, CString section, CString key, CString value) {
     if (IniFileSession* session = IniFileSession::For(file))
-        return session->Document().Set(section, key, value);
+        return session->Writable() ? session->Document().Set(section, key, value) : LockTimedOut();
     IniFileLock lock(file);
+    if (!lock.Owned())
+        return LockTimedOut();
     IniDocument document;
     return document.Load(file) && document.Set(section, key, value) && document.Save();
 }

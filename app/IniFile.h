@@ -72,7 +72,8 @@ class IniDocument {
 // While one lives, GetStringINI and SetStringINI on its file work on one
 // reading of it, under one hold of its lock: start-up reads its 21 keys with
 // one open instead of 21, and no other launch writes in between. The changes
-// are written whole when the session ends, all of them or none.
+// are written whole when the session ends, all of them or none: none when
+// the lock could not be had.
 class IniFileSession {
   public:
     explicit IniFileSession(const CString& path);
@@ -86,6 +87,9 @@ class IniFileSession {
     // The file is there but could not be read (held open without sharing):
     // its keys read as missing and nothing is written.
     bool Unreadable() const;
+    // False when the lock's wait timed out: the file is read, but every
+    // write is refused.
+    bool Writable() const { return m_lock.Owned(); }
     void Reread();
     IniDocument& Document() { return m_document; }
 

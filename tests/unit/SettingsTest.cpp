@@ -26,7 +26,7 @@ TEST(Settings, FirstRunWritesEveryDefaultInOrderAndCreatesTheIconsFolder) {
         TempDir dir;
         const std::string icons = std::string(dir.Path()) + "\\icons";
         const std::string expected = DefaultSettings(icons, os == 51 ? "\\FldXP0" : "\\fld0");
-        OptionTexts options = LoadSettings(dir / "Vorelkin.exe", os);
+        SettingsAsRead options = LoadSettings(dir / "Vorelkin.exe", os);
         EXPECT_EQ(expected, ReadBytes(dir / "vrkcfg.ini")) << os;
         EXPECT_TRUE(Attributes(icons.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
         EXPECT_EQ(std::string(dir.Path()) + "\\", std::string(g_strExeDir));
@@ -52,7 +52,7 @@ TEST(Settings, AFileThatCannotBeReadKeepsTheUsersValues) {
             Sleep(heldMs);
             CloseHandle(held);
         });
-        OptionTexts options;
+        SettingsAsRead options;
         std::vector<std::string> boxes =
             AnswerBoxesWhile([&] { options = LoadSettings(dir / "Vorelkin.exe", 0); });
         release.join();
@@ -159,26 +159,31 @@ TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
     ASSERT_FALSE(collector.HandOverOrCollect(first, mine)); // no collector yet: this one
     ASSERT_TRUE(g_bCollectingFolders);
     const WideText pipe = CollectorPipeName(OwnExecutablePath());
-    for (const auto& [line, bytes, inHand, answer, taken] : rows) {
-        std::optional<ChoiceInHand> choice;
-        if (inHand)
-            choice.emplace();
-        std::atomic<bool> done(false);
-        HandOverAnswer heard = HandOverAnswer::kNoCollector;
-        std::thread launch([&] {
-            heard = SendHandOver(pipe, bytes.data(), DWORD(bytes.size()));
-            done = true;
-        });
-        // The collector takes folders on this thread, as on the popup's.
-        WaitFor([&] {
-            MSG m;
-            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageW(&m);
-            return done.load();
-        });
-        launch.join();
-        EXPECT_EQ(answer, heard) << "line " << line;
-        EXPECT_EQ(taken, mine.Count()) << "line " << line;
+    // One launch after another, as Explorer starts them: each must hear its
+    // answer, however the last one's close and the next one's connect fall.
+    for (int round = 0; round < 20; ++round) {
+        for (const auto& [line, bytes, inHand, answer, taken] : rows) {
+            mine.Clear();
+            std::optional<ChoiceInHand> choice;
+            if (inHand)
+                choice.emplace();
+            std::atomic<bool> done(false);
+            HandOverAnswer heard = HandOverAnswer::kNoCollector;
+            std::thread launch([&] {
+                heard = SendHandOver(pipe, bytes.data(), DWORD(bytes.size()));
+                done = true;
+            });
+            // The collector takes folders on this thread, as on the popup's.
+            WaitFor([&] {
+                MSG m;
+                while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+                    DispatchMessageW(&m);
+                return done.load();
+            });
+            launch.join();
+            EXPECT_EQ(answer, heard) << "line " << line << ", round " << round;
+            EXPECT_EQ(taken, mine.Count()) << "line " << line;
+        }
     }
     SetCurrentDirectoryW(previous);
 }
@@ -280,24 +285,35 @@ TEST(IniFile, ASessionWaitsForTheLock) {
     EXPECT_TRUE(wrote);
 }
 
-// A window of a launch that waited the lock's whole limit never counts as
-// hung, which would make the system ghost the popup and give up on it.
-TEST(IniFile, AWaitForTheLockKeepsTheWindowResponding) {
+// A launch that waited the lock's whole limit writes nothing, in a session
+// or not: a write without the lock could undo the holder's. Its window never
+// counts as hung, which would make the system ghost the popup and give up on
+// it.
+TEST(IniFile, AWaitForTheLockThatTimesOutWritesNothingAndKeepsTheWindowResponding) {
     TempDir dir;
     const CString ini = dir / "t.ini";
-    std::atomic<bool> held(false), done(false);
+    const std::string before = "[S]\r\nK=old\r\n";
+    ASSERT_TRUE(WriteBytes(ini, before));
+    std::atomic<bool> held(false), done(false), wrote(true);
     std::thread holder([&] {
         IniFileLock lock(ini);
         held = true;
         WaitFor([&] { return done.load(); });
     });
     ASSERT_TRUE(WaitFor([&] { return held.load(); }));
+    std::thread plain([&] { wrote = SetStringINI(ini, "S", "K", "plain") != FALSE; });
     HWND window =
         CreateWindowA("Static", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     MSG message; // responding until the wait
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
-    EXPECT_FALSE(IniFileLock(ini).Owned());
+    {
+        IniFileSession session(ini);
+        EXPECT_FALSE(SetStringINI(ini, "S", "K", "session"));
+    }
     EXPECT_FALSE(IsHungAppWindow(window));
+    plain.join();
+    EXPECT_FALSE(wrote);
+    EXPECT_EQ(before, ReadBytes(ini));
     done = true;
     holder.join();
     DestroyWindow(window);
