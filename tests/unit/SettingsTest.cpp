@@ -35,6 +35,25 @@ TEST(Settings, FirstRunWritesEveryDefaultInOrderAndCreatesTheIconsFolder) {
     }
 }
 
+// The popup's own change to a key (its sheet's icon for slot 1) is the
+// user's choice and is written over an edit made meanwhile; a key only the
+// edit changed keeps the edit's text as it stands, not normalised.
+TEST(Settings, TheWriteBackPutsThisRunsOwnChangeOverAnEditMadeMeanwhile) {
+    TempDir dir;
+    SettingsAsRead read = LoadSettings(dir / "Vorelkin.exe", 0);
+    std::string edited = ReadBytes(g_strIniPath);
+    for (const char* key : {"PATH_1=", "PATH_2="})
+        edited.insert(edited.find(key) + 7, "C:\\theirs");
+    edited.replace(edited.find("ICON_INDEX_5=0"), 14, "ICON_INDEX_5=7x");
+    ASSERT_TRUE(WriteBytes(g_strIniPath, edited));
+    g_arrIconPath[1] = "C:\\mine.ico";
+    SaveSettings(read);
+    std::string expected = edited;
+    const size_t path1 = expected.find("PATH_1=") + 7;
+    expected.replace(path1, expected.find('\r', path1) - path1, "C:\\mine.ico");
+    EXPECT_EQ(expected, ReadBytes(g_strIniPath));
+}
+
 // A settings file held open without sharing (a scanner, a backup) is waited
 // for a moment; still held, the run goes on with the defaults, says so once
 // and writes nothing, so the user's values survive it.
