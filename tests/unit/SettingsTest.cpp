@@ -135,10 +135,10 @@ TEST(Settings, ValuesAreReadNormalisedAndWrittenBackWithForeignLines) {
 }
 
 // This process as the collector, and as a launch that sends forged
-// messages: each is taken whole or refused whole; a share, a device, a
-// relative name or a dotted one is refused from its text alone, even where
-// the file system would find the folder; nothing is taken while a choice is
-// in hand.
+// messages: each is taken whole or refused whole; a device, a relative or
+// drive-relative name or a dotted one is refused from its text alone, even
+// where the file system would find the folder, and a share is taken; nothing
+// is taken while a choice is in hand.
 TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
     TempDir dir;
     WriteBytes(dir / "file", "");
@@ -150,6 +150,12 @@ TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
     std::wstring many;
     for (int i = 0; i < 101; ++i)
         many += b + L'\0';
+    // Wine serves \\server\share from dosdevices\unc\server\share in its prefix.
+    const std::wstring share = L"\\\\vrkhost\\share";
+    std::string unc = "Z:" + std::string(getenv("WINEPREFIX") ? getenv("WINEPREFIX") : "");
+    std::replace(unc.begin(), unc.end(), '/', '\\');
+    for (const char* level : {"\\dosdevices", "\\unc", "\\vrkhost", "\\share"})
+        CreateDirectoryA((unc += level).c_str(), nullptr);
     // The message, whether a choice is in hand, the answer, the folders taken.
     const std::tuple<int, std::string, bool, HandOverAnswer, int> rows[] = {
         {__LINE__, message(folder + L"\\none" + end), false, HandOverAnswer::kRefused, 0},
@@ -159,7 +165,10 @@ TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
         {__LINE__, message(b + L'\0'), false, HandOverAnswer::kRefused, 0},
         {__LINE__, message(L"b" + end), false, HandOverAnswer::kRefused, 0},
         {__LINE__, message(b + L'\0' + L"b" + end), false, HandOverAnswer::kRefused, 0},
-        {__LINE__, message(L"\\\\localhost\\C$" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(share + end), false, HandOverAnswer::kTaken, 1},
+        {__LINE__, message(L"\\\\vrkhost\\" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(folder.substr(0, 2) + L"b" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b), false, HandOverAnswer::kRefused, 0},
         {__LINE__, message(L"\\\\?\\" + b + end), false, HandOverAnswer::kRefused, 0},
         {__LINE__, message(L"\\\\.\\" + b + end), false, HandOverAnswer::kRefused, 0},
         {__LINE__, message(b + L"\\..\\b" + end), false, HandOverAnswer::kRefused, 0},
@@ -180,6 +189,21 @@ TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
     const WideText pipe = CollectorPipeName(OwnExecutablePath());
     // One launch after another, as Explorer starts them: each must hear its
     // answer, however the last one's close and the next one's connect fall.
+    for (const auto& [line, bytes, inHand, answer, taken] : rows) {
+        // Read where the next byte cannot be: the rules never look past the
+        // message's end.
+        const SIZE_T page = 4096, pages = (bytes.size() + page - 1) / page;
+        BYTE* base = (BYTE*)VirtualAlloc(nullptr, (pages + 1) * page, MEM_COMMIT, PAGE_READWRITE);
+        DWORD old = 0;
+        ASSERT_TRUE(base && VirtualProtect(base + pages * page, page, PAGE_NOACCESS, &old));
+        BYTE* flush = base + pages * page - bytes.size();
+        memcpy(flush, bytes.data(), bytes.size());
+        TargetFolders read;
+        EXPECT_EQ(answer == HandOverAnswer::kTaken || inHand,
+                  ReadHandOver(flush, DWORD(bytes.size()), read))
+            << "line " << line;
+        VirtualFree(base, 0, MEM_RELEASE);
+    }
     for (int round = 0; round < 20; ++round) {
         for (const auto& [line, bytes, inHand, answer, taken] : rows) {
             mine.Clear();
@@ -205,6 +229,7 @@ TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
         }
     }
     SetCurrentDirectoryW(previous);
+    RemoveDirectoryA(unc.c_str());
 }
 
 // The collector's pipe admits this user alone, and no one can make a
@@ -234,6 +259,27 @@ TEST(FolderCollector, ThePipeAdmitsThisUserAloneAndOnce) {
     ASSERT_TRUE(GetTokenInformation(token, TokenUser, &me, sizeof(me), &size));
     EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
     EXPECT_TRUE(EqualSid(&ace->SidStart, me.user.User.Sid));
+
+    // Labelled with our own integrity level: no process below it reads or
+    // writes the pipe.
+    PACL sacl = nullptr;
+    PSECURITY_DESCRIPTOR labelled = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, GetSecurityInfo(pipe, SE_KERNEL_OBJECT, LABEL_SECURITY_INFORMATION,
+                                             nullptr, nullptr, nullptr, &sacl, &labelled));
+    ScopedLocalMemory ownedLabel(labelled);
+    ASSERT_TRUE(sacl);
+    ASSERT_EQ(1, sacl->AceCount);
+    SYSTEM_MANDATORY_LABEL_ACE* label = nullptr;
+    ASSERT_TRUE(GetAce(sacl, 0, (void**)&label));
+    union {
+        TOKEN_MANDATORY_LABEL label;
+        BYTE bytes[sizeof(TOKEN_MANDATORY_LABEL) + SECURITY_MAX_SID_SIZE];
+    } level;
+    ASSERT_TRUE(GetTokenInformation(token, TokenIntegrityLevel, &level, sizeof(level), &size));
+    EXPECT_EQ(SYSTEM_MANDATORY_LABEL_ACE_TYPE, label->Header.AceType);
+    EXPECT_EQ(DWORD(SYSTEM_MANDATORY_LABEL_NO_WRITE_UP | SYSTEM_MANDATORY_LABEL_NO_READ_UP),
+              label->Mask);
+    EXPECT_TRUE(EqualSid(&label->SidStart, level.label.Label.Sid));
 }
 
 // A collector that read the folders and never answered may still mark
