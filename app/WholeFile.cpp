@@ -46,11 +46,11 @@ bool Swap(const wchar_t* tempPath, const wchar_t* path, bool oldFile) {
 // The process whose id a leftover's name holds may still be writing it; an
 // id no process has any more, or one that has ended, leaves it to nobody.
 bool ProcessRuns(DWORD id) {
-    ScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    ScopedKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
     if (!process.IsValid())
         return GetLastError() != ERROR_INVALID_PARAMETER; // another user's, say
-    DWORD code = 0;
-    return !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+    // Signalled once it has ended, while a handle keeps its id taken.
+    return WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
 }
 
 // The id in "<name>.<id>-<count>.vrktmp", both in hexadecimal; false for

@@ -8,6 +8,7 @@
 #include "folder/FolderBatch.h"
 #include "folder/Refresh.h"
 #include "framework/App.h"
+#include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Desktop.h"
 #include "ui/SelectDlg.h"
@@ -489,23 +490,39 @@ TEST_F(Engine, TemporaryFilesAreHiddenAndLeftoversOfEndedProcessesGo) {
     EXPECT_EQ(0u, Attributes(Folder() + "\\fresh.txt") & kOurBits);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(temp));
 
-    DWORD endedId = 0;
+    // A process gone, one that has not ended (held suspended), and this one.
+    DWORD goneId = 0;
     {
-        Process ended;
-        ASSERT_TRUE(ended.Start(L"cmd.exe /c exit"));
-        ASSERT_EQ(0u, ended.WaitExit());
-        endedId = ended.Id();
+        Process gone;
+        ASSERT_TRUE(gone.Start(L"cmd.exe /c exit"));
+        ASSERT_EQ(0u, gone.WaitExit());
+        goneId = gone.Id();
     }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION held = {};
+    wchar_t command[] = L"cmd.exe /c exit";
+    ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                               nullptr, &startup, &held));
+    ScopedKernelHandle process(held.hProcess), thread(held.hThread);
     auto leftover = [&](DWORD id) {
         char name[64];
         snprintf(name, sizeof(name), "\\desktop.ini.%lx-1.vrktmp", (unsigned long)id);
         return Folder() + name;
     };
-    ASSERT_TRUE(WriteBytes(leftover(endedId), "old") &&
-                WriteBytes(leftover(GetCurrentProcessId()), "mine"));
+    const DWORD ids[] = {goneId, held.dwProcessId, GetCurrentProcessId()};
+    for (DWORD id : ids)
+        ASSERT_TRUE(WriteBytes(leftover(id), "old"));
     ASSERT_TRUE(Apply("C:\\i.ico"));
-    EXPECT_FALSE(FileExists(leftover(endedId)));
-    EXPECT_EQ("mine", ReadBytes(leftover(GetCurrentProcessId())));
+    EXPECT_FALSE(FileExists(leftover(goneId)));
+    EXPECT_TRUE(FileExists(leftover(held.dwProcessId)));
+    EXPECT_TRUE(FileExists(leftover(GetCurrentProcessId())));
+    // Ended, though its id is still held by a handle.
+    TerminateProcess(process, 1);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, kWaitMs));
+    ASSERT_TRUE(Apply("C:\\j.ico"));
+    EXPECT_FALSE(FileExists(leftover(held.dwProcessId)));
+    EXPECT_TRUE(FileExists(leftover(GetCurrentProcessId())));
 }
 
 // A file of the user's under the copy's name is never overwritten or hidden:
