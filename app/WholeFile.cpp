@@ -71,7 +71,8 @@ bool WriterOf(const wchar_t* name, DWORD& id) {
 }
 
 // A crash, a kill or a power cut leaves a temporary file behind: the next
-// write in the folder removes those of processes that no longer run.
+// write in the folder removes the hidden ones of processes that no longer
+// run.
 void RemoveLeftovers(const wchar_t* folder) {
     WideText pattern(folder);
     pattern += L"\\*";
@@ -82,7 +83,10 @@ void RemoveLeftovers(const wchar_t* folder) {
         return;
     do {
         DWORD id = 0;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !WriterOf(found.cFileName, id) ||
+        // One no longer hidden holds the only copy of a write (SwapIn) and
+        // stays for the user.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) || !WriterOf(found.cFileName, id) ||
             id == GetCurrentProcessId() || ProcessRuns(id))
             continue;
         WideText leftover(folder);
@@ -230,8 +234,11 @@ bool SwapIn(HANDLE temp, const wchar_t* tempPath, const wchar_t* path, WideText*
         if (!onlyCopy)
             DeleteFileW(tempPath);
     }
-    if (onlyCopy && stranded)
-        *stranded = WideText(tempPath);
+    if (onlyCopy) {
+        SetFileAttributesW(tempPath, FILE_ATTRIBUTE_NORMAL); // for the user to find
+        if (stranded)
+            *stranded = WideText(tempPath);
+    }
     // Wine's ReplaceFileW drops the old file's attributes; a new file loses
     // the temporary file's Hidden bit.
     const DWORD now = GetFileAttributesW(target);

@@ -19,8 +19,8 @@ inline WideText ExtendedPathOf(const char* cp932) {
 // A new, empty file beside the path, Hidden and Temporary, opened for
 // reading, writing and deleting, under a name no other file has: the path's
 // own, this process's id and a count, then ".vrktmp". temp receives its name
-// in the extended-length form. Leftovers beside it of processes that no
-// longer run go first.
+// in the extended-length form. Hidden leftovers beside it of processes that
+// no longer run go first.
 HANDLE CreateTempBeside(const wchar_t* path, WideText& temp);
 
 // Closes the temporary file and removes it through its own handle: the
@@ -36,7 +36,8 @@ void DiscardTemp(HANDLE temp);
 // read-only included. On failure the old file is as it was and the last
 // error tells why; the temporary file is gone, unless the old file has left
 // its name and the temporary file, holding the only copy, could not take
-// it: then stranded (if given) receives its name.
+// it: then it is no longer hidden, and stranded (if given) receives its
+// name.
 bool SwapIn(HANDLE temp, const wchar_t* tempPath, const wchar_t* path,
             WideText* stranded = nullptr);
 

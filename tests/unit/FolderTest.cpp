@@ -475,8 +475,9 @@ TEST_F(Engine, DescriptionsCp932CannotSpellAreStoredInUtf16) {
 }
 
 // The temporary file is hidden while it exists; a new file swapped in is
-// not. The next mark in a folder removes a leftover of a process that has
-// ended, and keeps one this process may be writing.
+// not. The next mark in a folder removes a hidden leftover of a process that
+// has ended, and keeps one a process may still be writing, and one shown
+// for the user to recover.
 TEST_F(Engine, TemporaryFilesAreHiddenAndLeftoversOfEndedProcessesGo) {
     const WideText fresh(Folder() + "\\fresh.txt");
     WideText temp;
@@ -511,10 +512,15 @@ TEST_F(Engine, TemporaryFilesAreHiddenAndLeftoversOfEndedProcessesGo) {
         return Folder() + name;
     };
     const DWORD ids[] = {goneId, held.dwProcessId, GetCurrentProcessId()};
-    for (DWORD id : ids)
+    for (DWORD id : ids) {
         ASSERT_TRUE(WriteBytes(leftover(id), "old"));
+        SetFileAttributesA(leftover(id), FILE_ATTRIBUTE_HIDDEN);
+    }
+    const CString shown = Folder() + "\\desktop.ini.0-1.vrktmp";
+    ASSERT_TRUE(WriteBytes(shown, "only copy"));
     ASSERT_TRUE(Apply("C:\\i.ico"));
     EXPECT_FALSE(FileExists(leftover(goneId)));
+    EXPECT_EQ("only copy", ReadBytes(shown));
     EXPECT_TRUE(FileExists(leftover(held.dwProcessId)));
     EXPECT_TRUE(FileExists(leftover(GetCurrentProcessId())));
     // Ended, though its id is still held by a handle.
