@@ -385,16 +385,16 @@ TEST(IniFile, AWaitForTheLockThatTimesOutWritesNothingAndKeepsTheWindowRespondin
 }
 
 // A Unicode file is edited in its own encoding; the values read are CP932.
-TEST(IniFile, KeepsTheEncodingAndReportsOnlyNonEmptyValues) {
+TEST(IniFile, KeepsUnicodeAndReportsOnlyNonEmptyValues) {
     auto utf16 = [](std::u16string_view text) {
         return "\xFF\xFE"s + std::string((const char*)text.data(), text.size() * 2);
     };
-    // Each file as it was and as the two writes leave it.
+    // Each file as it was and as the two writes leave it. UTF-8, which the
+    // profile reader takes for ANSI text, becomes UTF-16 as Windows reads it.
+    const std::string after = utf16(u"[他]\r\nキー=値\r\n[S]\r\n K =表ソ\r\nL=新\r\n");
     const std::string files[][2] = {
-        {utf16(u"[他]\r\nキー=値\r\n[S]\r\n K = 旧 \r\n"),
-         utf16(u"[他]\r\nキー=値\r\n[S]\r\n K =表ソ\r\nL=新\r\n")},
-        {u8"\uFEFF[他]\r\nキー=値\r\n[S]\r\n K = 旧 \r\n",
-         u8"\uFEFF[他]\r\nキー=値\r\n[S]\r\n K =表ソ\r\nL=新\r\n"},
+        {utf16(u"[他]\r\nキー=値\r\n[S]\r\n K = 旧 \r\n"), after},
+        {u8"\uFEFF[他]\r\nキー=値\r\n[S]\r\n K = 旧 \r\n", after},
     };
     TempDir dir;
     const CString ini = dir / "t.ini";
