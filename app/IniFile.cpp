@@ -194,7 +194,52 @@ bool IniDocument::Load(const CString& path) {
     Decode(bytes, m_encoding, m_text);
     m_savedText = m_text;
     m_savedEncoding = m_encoding;
+    m_loadedBytes = bytes;
     return m_loaded;
+}
+
+void IniDocument::LoadBytes(const CString& bytes) {
+    m_path.Empty();
+    m_loaded = true;
+    Decode(bytes, m_encoding, m_text);
+    m_savedText = m_text;
+    m_savedEncoding = m_encoding;
+    m_loadedBytes = bytes;
+}
+
+CString IniDocument::Bytes() const {
+    return Encode(m_encoding, m_text);
+}
+
+bool IniDocument::Find(const char* section, const char* key, WideText& value) const {
+    CString found;
+    if (!m_loaded || m_encoding == IniEncoding::Other)
+        return false;
+    if (m_encoding == IniEncoding::Cp932) {
+        if (!FindIniValue(m_text, IniBytes::Cp932, section, key, found))
+            return false;
+        value = WideText(found);
+        return true;
+    }
+    if (!FindIniValue(m_text, IniBytes::Utf8, section, key, found))
+        return false;
+    value = WideOfUtf8(found);
+    return true;
+}
+
+bool IniDocument::OnlyEmptySections() const {
+    const char* line = m_text;
+    while (*line) {
+        const char* end = line + strcspn(line, "\r\n");
+        const char* first = line + strspn(line, " \t");
+        const char* last = end;
+        while (last > first && (last[-1] == ' ' || last[-1] == '\t'))
+            --last;
+        if (last > first && (*first != '[' || last[-1] != ']'))
+            return false;
+        line = end + strspn(end, "\r\n");
+    }
+    return true;
 }
 
 bool IniDocument::Get(const char* section, const char* key, CString& cp932) const {

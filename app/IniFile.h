@@ -44,12 +44,23 @@ class IniDocument {
     // A missing file reads as empty; false, with the read's error, when the
     // file is there but cannot be read.
     bool Load(const CString& path);
+    // Bytes read elsewhere (a copy the undo journal kept), never a file's:
+    // Save writes nothing.
+    void LoadBytes(const CString& bytes);
     bool Loaded() const { return m_loaded; }
+    // The bytes as read, and the bytes Save writes.
+    const CString& LoadedBytes() const { return m_loadedBytes; }
+    CString Bytes() const;
     IniEncoding Encoding() const { return m_encoding; }
 
     // TRUE and the value (never cut) only for a non-empty value.
     bool Get(const char* section, const char* key, CString& cp932) const;
     WideText GetWide(const char* section, const char* key) const;
+    // Whether the key is there, empty or not, and its value; false for a
+    // file the profile service edits, whose empty keys it cannot tell.
+    bool Find(const char* section, const char* key, WideText& value) const;
+    // Nothing but section lines and blank lines.
+    bool OnlyEmptySections() const;
     // A key set where it stands, or added at its section's end.
     bool Set(const char* section, const char* key, const char* cp932);
     // A value CP932 cannot spell turns a CP932 file into UTF-16, as Windows
@@ -70,6 +81,7 @@ class IniDocument {
     bool m_loaded = false;
     IniEncoding m_encoding = IniEncoding::Cp932;
     CString m_text; // CP932, or UTF-8 for a Unicode file
+    CString m_loadedBytes;
     // As read or last saved: nothing changed, nothing written.
     CString m_savedText;
     IniEncoding m_savedEncoding = IniEncoding::Cp932;

@@ -10,6 +10,7 @@
 #include "../app/WholeFile.h"
 #include "../app/TextRules.h"
 #include "../ui/SelectDlg.h"
+#include "../undo/MarkRecord.h"
 
 #include <shlobj.h>
 
@@ -169,9 +170,11 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
                folderPath);
         return FALSE;
     }
+    MarkRecord record(folderPath);
     IniDocument ini;
     ini.Load(iniPath);
     const DWORD loadError = GetLastError();
+    record.Before(ini);
     StepLog log(folderPath);
     HeldReports reports;
 
@@ -196,13 +199,16 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
             return FALSE;
         }
         iconFile = IconCopyReference(copyName);
+        if (copy)
+            record.CopyTo(copyName);
     }
 
     const bool writeTip = tipFlag == 1 || (g_bTipDelete && tipFlag != CSelectDlg::kKeepInfoTip);
     SetLastError(loadError);
-    if (EditKeys(ini, iconFile, CString::FromInt(iconIndex), writeTip, description,
-                 cp932Description) &&
-        ini.Save(true)) { // a read-only desktop.ini stays read-only
+    const bool saved = EditKeys(ini, iconFile, CString::FromInt(iconIndex), writeTip, description,
+                                cp932Description) &&
+                       ini.Save(true); // a read-only desktop.ini stays read-only
+    if (saved) {
         log.wroteSomething = true;
         // The copy only now, so that a mark that was not written leaves it.
         // A file the user chose in the folder itself keeps its attributes:
@@ -227,7 +233,10 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
     }
     AddAttributeStep(folderPath, FILE_ATTRIBUTE_SYSTEM, true, log, reports);
     AddAttributeStep(iniPath, FILE_ATTRIBUTE_HIDDEN, false, log, reports);
+    if (log.wroteSomething)
+        record.After(ini, saved);
     lock.Release();
+    record.Write();
     reports.Show(folderPath);
 
     if (!log.result)

@@ -4,11 +4,13 @@
 #include "../app/Settings.h"
 #include "../folder/FolderBatch.h"
 #include "../folder/Refresh.h"
+#include "../undo/Journal.h"
 
 #include <wchar.h>
 
 BOOL CSelectDlg::ChangeEveryFolder(CString iconPath, int iconIndex, int tipFlag,
                                    const WideText& description) {
+    ActionRecorder action(ActionKind::kMark); // one action over every folder
     if (g_targetFolders.Count() <= 1)
         return IconChange(iconPath, iconIndex, g_strTargetFolder, tipFlag, description);
     FolderBatch batch;

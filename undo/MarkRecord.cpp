@@ -1,0 +1,65 @@
+#include "MarkRecord.h"
+
+#include "../app/Settings.h"
+#include "../app/WholeFile.h"
+
+MarkRecord::MarkRecord(const CString& folderPath) {
+    if (!ActionRecorder::Current())
+        m_own = new ActionRecorder(ActionKind::kMark);
+    m_on = ActionRecorder::Current()->On();
+    if (m_on)
+        m_folder = g_targetFolders.NameOf(folderPath);
+}
+
+MarkRecord::~MarkRecord() {
+    delete m_own;
+}
+
+void MarkRecord::Before(const IniDocument& ini) {
+    if (!m_on)
+        return;
+    const DWORD attributes = GetFileAttributesW(ExtendedPathOf(m_folder));
+    m_before.folderPresent = attributes != INVALID_FILE_ATTRIBUTES;
+    m_before.folderAttributes = m_before.folderPresent ? attributes : 0;
+    const DWORD iniAttributes = GetFileAttributesW(ExtendedPathOf(IniPathOf(m_folder)));
+    m_before.iniPresent = iniAttributes != INVALID_FILE_ATTRIBUTES;
+    m_before.iniAttributes = m_before.iniPresent ? iniAttributes : 0;
+    m_before.iniBytes = ini.LoadedBytes();
+}
+
+void MarkRecord::CopyTo(const CString& copyName) {
+    if (!m_on)
+        return;
+    // Replaced, the earlier copy's bytes are what an undo writes back.
+    ReadCopyState(m_folder, copyName, true, m_before.copy);
+}
+
+void MarkRecord::After(const IniDocument& ini, bool written) {
+    if (!m_on)
+        return;
+    m_done = true;
+    const DWORD attributes = GetFileAttributesW(ExtendedPathOf(m_folder));
+    m_after.folderPresent = attributes != INVALID_FILE_ATTRIBUTES;
+    m_after.folderAttributes = m_after.folderPresent ? attributes : 0;
+    const DWORD iniAttributes = GetFileAttributesW(ExtendedPathOf(IniPathOf(m_folder)));
+    m_after.iniPresent = iniAttributes != INVALID_FILE_ATTRIBUTES;
+    m_after.iniAttributes = m_after.iniPresent ? iniAttributes : 0;
+    // Save turns a UTF-8 file into UTF-16 only when it writes it.
+    if (!written || ini.Encoding() == IniEncoding::Other)
+        ReadWholeFile(IniPathOf(m_folder), m_after.iniBytes);
+    else
+        m_after.iniBytes = ini.Encoding() == IniEncoding::Utf8 ? ini.LoadedBytes() : ini.Bytes();
+    if (m_before.copy.name.IsEmpty())
+        return;
+    ReadCopyState(m_folder, m_before.copy.name, false, m_after.copy);
+    // An unchanged copy need not be kept twice.
+    if (m_before.copy.present && m_before.copy.hash == m_after.copy.hash) {
+        m_before.copy.bytesKept = false;
+        m_before.copy.bytes.Empty();
+    }
+}
+
+void MarkRecord::Write() {
+    if (m_on && m_done)
+        ActionRecorder::Current()->Step(m_folder, m_before, m_after);
+}
