@@ -391,6 +391,7 @@ void ActionRecorder::Flush() {
     if (size.QuadPart < kHeaderBytes) {
         // A file cut inside its header (a full disk at its first write)
         // starts again.
+        file.Reset();
         file.Reset(CreateFileW(ExtendedPathOf(m_path), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         PutBytes(bytes, kFileMark, 4);

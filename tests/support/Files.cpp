@@ -86,3 +86,18 @@ CString BesideTests(const char* name) {
     CString path = AfxGetModulePath();
     return path.Left(FindLastBackslash(path) + 1) + name;
 }
+
+namespace {
+// Every test process, and the programs it starts, keeps its undo journal in
+// a folder of its own, never the user's.
+struct OwnJournal {
+    OwnJournal() {
+        SetEnvironmentVariableW(L"VORELKIN_JOURNAL", WideText(dir.Path() + "\\journal"));
+    }
+    TempDir dir{"vrk-journal"};
+} s_ownJournal;
+} // namespace
+
+CString JournalFile() {
+    return s_ownJournal.dir.Path() + "\\journal\\undo.vrkj";
+}

@@ -43,3 +43,5 @@ std::vector<std::string> IniLines(const std::string& bytes);
 std::string DefaultSettings(const std::string& icons, const char* prefix);
 // The full path of a file beside the test executable.
 CString BesideTests(const char* name);
+// The undo journal of this test process (and of the programs it starts).
+CString JournalFile();
