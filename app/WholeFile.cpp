@@ -2,8 +2,6 @@
 
 #include "../framework/Scoped.h"
 
-#include <stdio.h>
-
 namespace {
 // An antivirus scanner or the shell's own reader holds a file for moments.
 const DWORD kBusyRetryMs = 1000;
@@ -44,8 +42,8 @@ HANDLE CreateTempBeside(const wchar_t* path, WideText& temp) {
     static LONG counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         wchar_t suffix[40];
-        swprintf(suffix, 40, L".%lx-%lx.vrktmp", GetCurrentProcessId(),
-                 (unsigned long)InterlockedIncrement(&counter));
+        wsprintfW(suffix, L".%lx-%lx.vrktmp", GetCurrentProcessId(),
+                  (unsigned long)InterlockedIncrement(&counter));
         temp = WideText(path);
         temp += suffix;
         HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
