@@ -29,12 +29,15 @@ bool IsThisProgram(DWORD processId) {
 }
 
 // The digits and Space are the popup's, even with the IME in ひらがな mode:
-// neither the popup nor its rows have an input context. The prompt, a window
-// of its own, keeps the IME. Without an IME ("About Input Method Manager":
-// SM_IMMENABLED) there is nothing to take away; with one, user32 has loaded
-// IMM32 already, so the popup's start loads no library of its own for it.
+// neither the popup nor its rows have an input context ("ImmAssociateContextEx
+// function"). The prompt, a window of its own, keeps the IME. IMM32 is asked
+// only when it is in the process already, so the popup's start loads no
+// library for it: where IMM is enabled ("About Input Method Manager"), user32
+// has loaded it itself before any window, and where it is absent no window has
+// a context to take away. Wine's user32 always loads it, and Wine reports
+// SM_IMMENABLED as 0 all the same.
 void WithoutInputContext(HWND window) {
-    if (!GetSystemMetrics(SM_IMMENABLED))
+    if (!GetModuleHandleW(L"imm32.dll"))
         return;
     auto associate = LATE_BOUND(L"imm32.dll", ImmAssociateContextEx);
     if (!associate)
