@@ -216,6 +216,27 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     EXPECT_EQ(edited, ReadBytes(install.Ini())); // nothing more at exit
 }
 
+// Scans that wait as on a share that stopped answering (the test build's
+// program), the first for good: F5 starts the next at once, Esc cancels the
+// call that one waits in, and the window closes and the process ends while
+// the first still waits.
+TEST(OverviewWindow, ClosesAndEndsWhileItsScanWaitsOnADeadShare) {
+    Install install(false, "VorelkinStuckScan.exe");
+    Process process;
+    ASSERT_TRUE(install.Launch(process, "/list \"" + install.Target() + "\""));
+    HWND window = WaitForDialog(process.Id(), [](HWND w) { return GetMenu(w) != nullptr; });
+    ASSERT_TRUE(window);
+    HWND line = GetDlgItem(window, IDC_OV_STATUS_LINE);
+    SetForegroundWindow(window);
+    ASSERT_TRUE(WaitForKeyboard(window));
+    PressKey(VK_F5);
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return std::string(TextOf(line)).rfind("中止しました: ", 0) == 0; }))
+        << TextOf(line);
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(0u, process.WaitExit(3000));
+}
+
 // "/list" alone asks for the folder first; cancelled, the program ends before
 // it has read or written any settings.
 TEST(OverviewWindow, ACancelledFolderPickerLeavesNoTrace) {
