@@ -211,7 +211,9 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     ASSERT_TRUE(WaitForKeyboard(window));
     Chord(VK_CONTROL, 'C');
     std::wstring copied;
-    ASSERT_TRUE(WaitFor([&] { return (copied = Clipboard()).size() > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return (copied = Clipboard()).size() > 0; }))
+        << "focus on " << GetDlgCtrlID(FocusOf(window)) << ", rows selected "
+        << SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0);
     const std::wstring at = std::wstring(WideText("\t" + tree + "\\"));
     EXPECT_EQ(0u, copied.find(L"重要" + at + L"a\t資料\t")) << Narrow(copied);
     EXPECT_NE(std::wstring::npos, copied.find(L"\r\n重要" + at + L"b\t資料\t"));
@@ -226,7 +228,7 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     const CString saved = install.Dir() + "\\saved.tsv";
     Chord(VK_CONTROL, 'S');
     ASSERT_TRUE(ChooseFile(process.Id(), saved));
-    ASSERT_TRUE(WaitFor([&] { return FileExists(saved); }));
+    ASSERT_TRUE(WaitFor([&] { return strstr(TextOf(line), "2 行を書き出しました: "); }));
     const std::string root = Utf8(WideText(tree)), time = "\t2024-07-01 12:34:56\r\n";
     EXPECT_EQ(u8"\uFEFF状態\tフォルダ\t説明\t更新日時\r\nその他\t" + root + u8"\\d\tメモ" + time +
                   u8"標準\t" + root + u8"\\c\tメモ" + time,
