@@ -80,7 +80,9 @@ int RunOverviewWindow(const wchar_t* folder) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    if (app)
-        app->m_pMainWnd = nullptr;
-    return 0;
+    // A scan's thread may still wait on a share that stopped answering: it
+    // must neither keep the process nor meet the statics' destructors on
+    // the way out. ExitProcess ends every other thread first ("ExitProcess
+    // function"); the system cancels the call it waits in.
+    ExitProcess(0);
 }
