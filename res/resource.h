@@ -78,3 +78,6 @@
 #define ID_OV_SETTINGS 1216
 #define ID_OV_CLOSE 1217
 #define ID_OV_SORT_FIRST 1218 // by 状態; then フォルダ, 説明, 更新日時
+#define ID_OV_UNDO 1222
+#define ID_OV_REDO 1223
+#define ID_OV_UNMARK 1224

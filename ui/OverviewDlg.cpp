@@ -46,6 +46,10 @@ ON_COMMAND(ID_OV_EXPORT, OnExport)
 ON_COMMAND(ID_OV_RESCAN, OnRescan)
 ON_COMMAND(ID_OV_SETTINGS, OnSettings)
 ON_COMMAND(ID_OV_CLOSE, OnClose)
+ON_COMMAND(ID_OV_UNDO, OnUndo)
+ON_COMMAND(ID_OV_REDO, OnRedo)
+ON_COMMAND(ID_OV_UNMARK, OnUnmark)
+AFX_MSG_ENTRY(message == WM_INITMENUPOPUP, NameUndoItems((HMENU)wParam); *pResult = 0)
 // A header's click from the keyboard: the same column again reverses.
 AFX_MSG_ENTRY(message == WM_COMMAND && HIWORD(wParam) == 0 && LOWORD(wParam) >= ID_OV_SORT_FIRST &&
                   LOWORD(wParam) < ID_OV_SORT_FIRST + 4,
@@ -77,7 +81,7 @@ bool COverviewDlg::Create() {
 bool COverviewDlg::PreTranslateMessage(MSG& message) {
     if (!m_hWnd || (message.hwnd != m_hWnd && !IsChild(m_hWnd, message.hwnd)))
         return false;
-    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST &&
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && !EditKeepsKey(message) &&
         TranslateAcceleratorW(m_hWnd, m_keys, &message))
         return true;
     return IsDialogMessageW(m_hWnd, &message) != FALSE;

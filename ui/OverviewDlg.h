@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+struct RestoreReport;
+
 class COverviewDlg : public CDialog {
   public:
     explicit COverviewDlg(const wchar_t* folder);
@@ -48,6 +50,11 @@ class COverviewDlg : public CDialog {
     void OnExport();
     void OnRescan();
     void OnSettings();
+    // Undo (OverviewUndo.cpp).
+    void OnUndo() { TakeBack(true); }
+    void OnRedo() { TakeBack(false); }
+    void OnUnmark();
+    void NameUndoItems(HMENU menu);
 
     DECLARE_MESSAGE_MAP()
 
@@ -98,6 +105,12 @@ class COverviewDlg : public CDialog {
     // Reads the marks' folders again with the current slots.
     void ReadAgain(const MarkList& marks);
     HWND Item(int id) const { return GetDlgItem(m_hWnd, id); }
+    // Delete and Ctrl+Z, Ctrl+Y in the search field are the field's own.
+    bool EditKeepsKey(const MSG& message) const;
+    void TakeBack(bool undo);
+    // The folders restored read again: rows change or go, and a folder
+    // under this window's folder that has a mark again gets its row back.
+    void ShowRestored(const RestoreReport& report);
 
     WideText m_folder;
     WideText m_statusNames[kStatusCount];
