@@ -109,7 +109,8 @@ void ClickHeader(HWND list, int column) {
 // A small tree scanned in the window, times in local time and an unreadable
 // desktop.ini counted: the status filter and the text filter narrow the
 // rows; a header click sorts and its key reverses; "状態を変更..." runs the
-// popup on the two selected rows, which then show the new status; Ctrl+C
+// popup on the two selected rows, which then show the new status; Ctrl+Z,
+// Ctrl+Y and Delete take it back, make it again and take it back; Ctrl+C
 // copies the selected rows and Ctrl+S saves the rows shown; the settings
 // sheet's OK writes the one key it changed and matches the statuses again;
 // closing writes no settings.
@@ -138,6 +139,7 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
             SetLocalWriteTime(WideText(path + "\\desktop.ini"), {2024, 7, 0, 1, 12, 34, 56, 0}));
         SetFileAttributesA(path, FILE_ATTRIBUTE_SYSTEM);
     }
+    const std::string aBefore = ReadBytes(tree + "\\a\\desktop.ini");
     // e's desktop.ini, held by another program, cannot be read: no row, one
     // folder counted as unreadable.
     ScopedFile held(CreateFileA(tree + "\\e\\desktop.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -206,6 +208,19 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
         return rows() == Rows({"その他 d", "重要 a", "重要 b", "標準 c"});
     }));
 
+    // Ctrl+Z takes the change back on both folders, Ctrl+Y makes it again,
+    // and the two rows stay selected. (Wine keeps a menu's items in its
+    // process: the item's name is not read here.)
+    ASSERT_TRUE(WaitForKeyboard(window));
+    Chord(VK_CONTROL, 'Z');
+    EXPECT_TRUE(WaitFor([&] {
+        return rows() == Rows({"その他 d", "未処理 b", "重要 a", "標準 c"});
+    }));
+    Chord(VK_CONTROL, 'Y');
+    EXPECT_TRUE(WaitFor([&] {
+        return rows() == Rows({"その他 d", "重要 a", "重要 b", "標準 c"});
+    }));
+
     // Ctrl+C copies the two rows still selected.
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
     ASSERT_TRUE(WaitForKeyboard(window));
@@ -218,6 +233,14 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     EXPECT_EQ(0u, copied.find(L"重要" + at + L"a\t資料\t")) << Narrow(copied);
     EXPECT_NE(std::wstring::npos, copied.find(L"\r\n重要" + at + L"b\t資料\t"));
     EXPECT_EQ(2, std::count(copied.begin(), copied.end(), L'\n'));
+
+    // Delete takes both back to what they were before Vorelkin changed them.
+    ASSERT_TRUE(WaitForKeyboard(window));
+    PressKey(VK_DELETE);
+    EXPECT_TRUE(WaitFor([&] {
+        return rows() == Rows({"その他 d", "未処理 b", "重要 a", "標準 c"});
+    }));
+    EXPECT_EQ(aBefore, ReadBytes(tree + "\\a\\desktop.ini"));
 
     // Ctrl+S saves exactly the rows the text filter leaves, in the order
     // shown (d before c, whose path comes first).
@@ -253,7 +276,8 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(sheet); }));
     PostClick(sheet, IDOK);
     EXPECT_TRUE(WaitFor([&] { return rows() == Rows({"必須 d", "標準 c"}); }));
-    EXPECT_EQ(Rows({"すべて (4)", "標準 (1)", "必須 (1)", "重要 (2)"}), FilterEntries(combo));
+    EXPECT_EQ(Rows({"すべて (4)", "標準 (1)", "必須 (1)", "重要 (1)", "未処理 (1)"}),
+              FilterEntries(combo));
     const CString path1 = icons + "fld01.ico";
     edited.replace(edited.find(std::string(path1)), (size_t)path1.GetLength(), std::string(own));
 

@@ -109,6 +109,7 @@ TEST(UndoJournal, SurvivesACutAndNeverStopsAMark) {
     ASSERT_TRUE(WriteBytes(JournalFile(), journal.substr(0, cut))) << "cut at " << cut;
     // A third mark lands after the torn entry, and both whole ones undo.
     mark("C:\\third.ico");
+    EXPECT_EQ(std::wstring(L"その他 (1 個のフォルダ)"), std::wstring(NextActionName(true)));
     RestoreReport report;
     EXPECT_TRUE(TakeBackLast(true, report));
     EXPECT_NE(std::string::npos, ReadBytes(dir / "f\\desktop.ini").find("second.ico"));
