@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "support/Desktop.h"
 #include "ui/SelectDlg.h"
+#include "undo/Restore.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -635,6 +636,32 @@ TEST(FullDisk, DISABLED_NothingIsLost) {
         EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
         FindClose(search);
     }
+    // A journal on the full drive: a mark elsewhere is made, one box says it
+    // cannot be undone, and the entry written before the disk filled stays.
+    WCHAR ownJournal[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"VORELKIN_JOURNAL", ownJournal, MAX_PATH);
+    DeleteFileA(filler);
+    SetEnvironmentVariableW(L"VORELKIN_JOURNAL", WideText(CString(drive) + "\\journal"));
+    TempDir elsewhere;
+    g_bIconCopy = false;
+    EXPECT_EQ(Texts(), AnswerBoxesWhile([&] {
+                  CSelectDlg::IconChange("C:\\first.ico", 0, elsewhere.Path(), 1, "d");
+              }));
+    // Padded to its page's end, so that the next entry needs a new page.
+    const CString journalFile = CString(drive) + "\\journal\\undo.vrkj";
+    std::string journal = ReadBytes(journalFile);
+    journal.resize(4096, '\0');
+    ASSERT_TRUE(WriteBytes(journalFile, journal));
+    WriteBytes(filler, std::string(300 * 1024, 'F'));
+    Texts boxes = AnswerBoxesWhile([&] {
+        EXPECT_TRUE(CSelectDlg::IconChange("C:\\second.ico", 0, elsewhere.Path(), 1, "d"));
+    });
+    EXPECT_EQ(1u, boxes.size());
+    EXPECT_NE(std::string::npos, boxes.at(0).find("この変更は元に戻せません"));
+    EXPECT_NE(std::string::npos, ReadBytes(elsewhere / "desktop.ini").find("second.ico"));
+    EXPECT_EQ(journal, ReadBytes(journalFile).substr(0, journal.size()));
+    EXPECT_EQ(std::wstring(L"その他 (1 個のフォルダ)"), std::wstring(NextActionName(true)));
+    SetEnvironmentVariableW(L"VORELKIN_JOURNAL", ownJournal);
     DeleteFileA(filler);
 }
 
