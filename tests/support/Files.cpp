@@ -114,7 +114,10 @@ namespace {
 // a folder of its own, never the user's.
 struct OwnJournal {
     OwnJournal() {
-        SetEnvironmentVariableW(L"VORELKIN_JOURNAL", WideText(dir.Path() + "\\journal"));
+        wchar_t given[8] = L"";
+        // The benchmark's runs without a journal keep that.
+        if (GetEnvironmentVariableW(L"VORELKIN_JOURNAL", given, 8) != 3 || wcscmp(given, L"off"))
+            SetEnvironmentVariableW(L"VORELKIN_JOURNAL", WideText(dir.Path() + "\\journal"));
     }
     TempDir dir{"vrk-journal"};
 } s_ownJournal;
