@@ -41,7 +41,7 @@ bool ReadWholeFile(const wchar_t* path, CString& bytes) {
     return whole;
 }
 
-void ReadFolderState(const wchar_t* folder, FolderState& state) {
+bool ReadFolderState(const wchar_t* folder, FolderState& state) {
     const DWORD attributes = GetFileAttributesW(ExtendedPathOf(folder));
     state.folderPresent =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -52,8 +52,7 @@ void ReadFolderState(const wchar_t* folder, FolderState& state) {
     if (!state.iniPresent)
         state.iniAttributes = 0;
     state.iniBytes.Empty();
-    if (state.iniPresent)
-        ReadWholeFile(ini, state.iniBytes);
+    return !state.iniPresent || ReadWholeFile(ini, state.iniBytes);
 }
 
 void ReadCopyState(const wchar_t* folder, const CString& name, bool keepBytes,

@@ -16,6 +16,8 @@ MarkRecord::~MarkRecord() {
 }
 
 void MarkRecord::Before(const IniDocument& ini) {
+    // A desktop.ini that could not be read has no bytes to go back to.
+    m_on = m_on && ini.Loaded();
     if (!m_on)
         return;
     const DWORD attributes = GetFileAttributesW(ExtendedPathOf(m_folder));

@@ -93,7 +93,10 @@ RestoreResult RestoreRun::Apply(const wchar_t* folder, const FolderState* writte
         return RestoreResult::kFailed;
     }
     FolderState now;
-    ReadFolderState(folder, now);
+    if (!ReadFolderState(folder, now)) {
+        error = GetLastError();
+        return RestoreResult::kFailed;
+    }
     const CString copyName = written ? written->copy.name : CString();
     ReadCopyState(folder, copyName, true, now.copy);
     const IniBytesState current = {now.iniPresent, now.iniBytes};
