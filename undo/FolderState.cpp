@@ -41,18 +41,21 @@ bool ReadWholeFile(const wchar_t* path, CString& bytes) {
     return whole;
 }
 
-bool ReadFolderState(const wchar_t* folder, FolderState& state) {
+void ReadAttributes(const wchar_t* folder, FolderState& state) {
     const DWORD attributes = GetFileAttributesW(ExtendedPathOf(folder));
     state.folderPresent =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     state.folderAttributes = state.folderPresent ? attributes : 0;
-    const WideText ini = IniPathOf(folder);
-    state.iniAttributes = GetFileAttributesW(ExtendedPathOf(ini));
+    state.iniAttributes = GetFileAttributesW(ExtendedPathOf(IniPathOf(folder)));
     state.iniPresent = state.iniAttributes != INVALID_FILE_ATTRIBUTES;
     if (!state.iniPresent)
         state.iniAttributes = 0;
+}
+
+bool ReadFolderState(const wchar_t* folder, FolderState& state) {
+    ReadAttributes(folder, state);
     state.iniBytes.Empty();
-    return !state.iniPresent || ReadWholeFile(ini, state.iniBytes);
+    return !state.iniPresent || ReadWholeFile(IniPathOf(folder), state.iniBytes);
 }
 
 void ReadCopyState(const wchar_t* folder, const CString& name, bool keepBytes,

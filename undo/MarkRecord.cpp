@@ -20,12 +20,7 @@ void MarkRecord::Before(const IniDocument& ini) {
     m_on = m_on && ini.Loaded();
     if (!m_on)
         return;
-    const DWORD attributes = GetFileAttributesW(ExtendedPathOf(m_folder));
-    m_before.folderPresent = attributes != INVALID_FILE_ATTRIBUTES;
-    m_before.folderAttributes = m_before.folderPresent ? attributes : 0;
-    const DWORD iniAttributes = GetFileAttributesW(ExtendedPathOf(IniPathOf(m_folder)));
-    m_before.iniPresent = iniAttributes != INVALID_FILE_ATTRIBUTES;
-    m_before.iniAttributes = m_before.iniPresent ? iniAttributes : 0;
+    ReadAttributes(m_folder, m_before);
     m_before.iniBytes = ini.LoadedBytes();
 }
 
@@ -40,12 +35,7 @@ void MarkRecord::After(const IniDocument& ini, bool written) {
     if (!m_on)
         return;
     m_done = true;
-    const DWORD attributes = GetFileAttributesW(ExtendedPathOf(m_folder));
-    m_after.folderPresent = attributes != INVALID_FILE_ATTRIBUTES;
-    m_after.folderAttributes = m_after.folderPresent ? attributes : 0;
-    const DWORD iniAttributes = GetFileAttributesW(ExtendedPathOf(IniPathOf(m_folder)));
-    m_after.iniPresent = iniAttributes != INVALID_FILE_ATTRIBUTES;
-    m_after.iniAttributes = m_after.iniPresent ? iniAttributes : 0;
+    ReadAttributes(m_folder, m_after);
     // Save turns a UTF-8 file into UTF-16 only when it writes it.
     if (!written || ini.Encoding() == IniEncoding::Other)
         ReadWholeFile(IniPathOf(m_folder), m_after.iniBytes);
