@@ -644,6 +644,7 @@ TEST(FullDisk, DISABLED_NothingIsLost) {
     SetEnvironmentVariableW(L"VORELKIN_JOURNAL", WideText(CString(drive) + "\\journal"));
     TempDir elsewhere;
     g_bIconCopy = false;
+    g_arrIconPath.SetSize(IconSlot::Count); // the undo item's name matches the slots
     EXPECT_EQ(Texts(), AnswerBoxesWhile([&] {
                   CSelectDlg::IconChange("C:\\first.ico", 0, elsewhere.Path(), 1, "d");
               }));

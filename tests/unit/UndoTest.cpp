@@ -90,6 +90,7 @@ TEST(UndoRule, OnlyOurKeysGoBackAndNeverOverAnotherChange) {
 TEST(UndoJournal, SurvivesACutAndNeverStopsAMark) {
     CWinApp app("Vorelkin");
     g_bIconCopy = g_bTipDelete = false;
+    g_arrIconPath.SetSize(IconSlot::Count); // the undo item's name matches the slots
     TempDir dir;
     const CString folder = dir / "f";
     ASSERT_TRUE(CreateDirectoryA(folder, nullptr));
