@@ -44,7 +44,9 @@ void RestoreCopy(const wchar_t* folder, const IconCopyState& written, const Icon
     if (!ours)
         return;
     const WideText path = CopyPath(folder, written.name);
-    if (!earlier.present) {
+    // The first state's copy may be another file (an unmark after several
+    // marks): this one then was not there.
+    if (!earlier.present || lstrcmpiA(earlier.name, written.name) != 0) {
         if (now.present)
             RemoveFile(path);
         return;
