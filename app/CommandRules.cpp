@@ -157,20 +157,8 @@ WordList::WordList(const wchar_t* commandLine) {
     ForEachCommandWord(commandLine, [this](const wchar_t* word, int) { Add(word); });
 }
 
-void WordList::Add(const wchar_t* word) {
-    if (m_count == m_capacity) {
-        m_capacity = m_capacity ? m_capacity * 2 : 8;
-        WideText* items = new WideText[m_capacity];
-        for (int i = 0; i < m_count; ++i)
-            items[i] = m_items[i];
-        delete[] m_items;
-        m_items = items;
-    }
-    m_items[m_count++] = WideText(word);
-}
-
 bool WordList::Is(int index, const wchar_t* word) const {
-    return index < m_count && SameWord(m_items[index], word);
+    return index < Count() && SameWord(m_words[index], word);
 }
 
 void ReadScriptCommand(const wchar_t* commandLine, ScriptCommand& command) {
@@ -291,15 +279,7 @@ bool ExportRows::ReadRow(const wchar_t* line, int number, WideText& problem) {
         problem = Joined(where, L"説明は 255 文字以内で入力してください。");
     if (*(const wchar_t*)problem)
         return false;
-    if (m_count == m_capacity) {
-        m_capacity = m_capacity ? m_capacity * 2 : 64;
-        ExportRow* rows = new ExportRow[m_capacity];
-        for (int i = 0; i < m_count; ++i)
-            rows[i] = m_rows[i];
-        delete[] m_rows;
-        m_rows = rows;
-    }
-    m_rows[m_count++] = row;
+    m_rows.Add(row);
     return true;
 }
 

@@ -25,28 +25,51 @@ class CommandOutcome {
     unsigned m_noted = 0;
 };
 
+// Items in order, the array grown as they come.
+template <class Item> class GrowingList {
+  public:
+    GrowingList() = default;
+    GrowingList(const GrowingList&) = delete;
+    GrowingList& operator=(const GrowingList&) = delete;
+    ~GrowingList() { delete[] m_items; }
+
+    void Add(const Item& item) {
+        if (m_count == m_capacity) {
+            m_capacity = m_capacity ? m_capacity * 2 : 16;
+            Item* items = new Item[m_capacity];
+            for (int i = 0; i < m_count; ++i)
+                items[i] = m_items[i];
+            delete[] m_items;
+            m_items = items;
+        }
+        m_items[m_count++] = item;
+    }
+    int Count() const { return m_count; }
+    const Item& operator[](int index) const { return m_items[index]; }
+
+  private:
+    Item* m_items = nullptr;
+    int m_count = 0, m_capacity = 0;
+};
+
 // Words in order, each whole: the command line's, or names added one by one.
 class WordList {
   public:
     WordList() = default;
     // Split as ForEachCommandWord splits, the program's own name first.
     explicit WordList(const wchar_t* commandLine);
-    WordList(const WordList&) = delete;
-    WordList& operator=(const WordList&) = delete;
-    ~WordList() { delete[] m_items; }
 
-    void Add(const wchar_t* word);
-    int Count() const { return m_count; }
+    void Add(const wchar_t* word) { m_words.Add(WideText(word)); }
+    int Count() const { return m_words.Count(); }
     // "" past the end.
     const wchar_t* operator[](int index) const {
-        return index < m_count ? (const wchar_t*)m_items[index] : L"";
+        return index < Count() ? (const wchar_t*)m_words[index] : L"";
     }
     // The word at the index, in any letter case.
     bool Is(int index, const wchar_t* word) const;
 
   private:
-    WideText* m_items = nullptr;
-    int m_count = 0, m_capacity = 0;
+    GrowingList<WideText> m_words;
 };
 
 enum class CommandKind { kNone, kBad, kHelp, kSet, kGet, kList, kImport };
@@ -92,19 +115,13 @@ struct ExportRow {
 // anything else.
 class ExportRows {
   public:
-    ExportRows() = default;
-    ExportRows(const ExportRows&) = delete;
-    ExportRows& operator=(const ExportRows&) = delete;
-    ~ExportRows() { delete[] m_rows; }
-
     bool Read(const char* bytes, int length, WideText& problem);
-    int Count() const { return m_count; }
+    int Count() const { return m_rows.Count(); }
     const ExportRow& operator[](int index) const { return m_rows[index]; }
 
   private:
     bool ReadRow(const wchar_t* line, int number, WideText& problem);
-    ExportRow* m_rows = nullptr;
-    int m_count = 0, m_capacity = 0;
+    GrowingList<ExportRow> m_rows;
 };
 
 // The folder a row names once moved: a path under from, or from itself,

@@ -8,6 +8,8 @@
 #include "ScriptOutput.h"
 #include "WideText.h"
 
+#include "../framework/Scoped.h"
+
 #include <stdlib.h>
 #include <wchar.h>
 
@@ -49,8 +51,7 @@ int StartWindowProgram() {
         Tell(L"起動できません: ", path, error);
         return kCommandNoFolder;
     }
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    ScopedKernelHandle process(started.hProcess), thread(started.hThread);
     return kCommandDone;
 }
 } // namespace

@@ -3,6 +3,7 @@
 // bits added (System on the folder, Hidden on the file); nothing else.
 //   SetFloor.exe <file of the bytes> <folder>...
 #include "app/WholeFile.h"
+#include "framework/Scoped.h"
 
 #include <windows.h>
 
