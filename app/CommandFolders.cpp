@@ -12,9 +12,10 @@
 
 namespace {
 // Held while a folder is marked. The console's Ctrl+C handler runs on a
-// thread of its own ("HandlerRoutine callback function"): it waits for the
-// folder in hand, then ends the process, so no file is left half written and
-// no temporary file is left behind.
+// thread of its own, before the default one that ends the process at once
+// ("Console Control Handlers"): it waits for the folder in hand, then ends
+// the process, so no file is left half written and no temporary file is left
+// behind.
 SRWLOCK g_marking = SRWLOCK_INIT;
 
 BOOL WINAPI EndBetweenFolders(DWORD) {

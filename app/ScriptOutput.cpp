@@ -8,7 +8,8 @@
 const wchar_t kNoFolderText[] = L"フォルダが見つからないか、フォルダではありません: ";
 
 namespace {
-// A console takes at most this many characters a call on older systems.
+// A long text in one call may exceed what the console can take at once
+// ("WriteConsole function": ERROR_NOT_ENOUGH_MEMORY).
 const int kConsoleChunk = 8192;
 
 void WriteConsoleText(HANDLE console, const wchar_t* text, int length) {
@@ -19,8 +20,9 @@ void WriteConsoleText(HANDLE console, const wchar_t* text, int length) {
     }
 }
 
-// WriteConsoleW for a console, UTF-8 bytes for a file or a pipe.
-// (learn.microsoft.com: "WriteConsole function" fails on a redirected handle.)
+// WriteConsoleW for a console, UTF-8 bytes for a file or a pipe:
+// "WriteConsole function" fails on a redirected handle, and GetConsoleMode
+// tells which it is.
 void Write(DWORD which, const wchar_t* text) {
     const int length = (int)wcslen(text);
     DWORD mode = 0, written = 0;
