@@ -7,6 +7,9 @@ bool g_bCollectingFolders = false;
 
 namespace {
 const DWORD kReadMs = 2000;
+// A launch closes as soon as it has its answer; one that does not in this
+// time keeps the others from the pipe no longer.
+const DWORD kCloseMs = 10000;
 const DWORD kUiMs = 5000;
 const UINT kTakeMessage = WM_APP + 1;
 const wchar_t kWindowClass[] = L"VorelkinHandOver";
@@ -143,17 +146,29 @@ bool FolderCollector::ServeClient() {
     io = {};
     io.hEvent = event;
     DWORD bytes = 0;
-    if (!CompleteIo(m_pipe, io, WriteFile(m_pipe, &answer, sizeof(answer), nullptr, &io), kReadMs,
-                    bytes, m_stop))
-        return true;
-    // The launch closes its end once it has read the answer; disconnecting
-    // before that would throw the answer away.
-    BYTE rest[256];
-    io = {};
-    io.hEvent = event;
-    CompleteIo(m_pipe, io, ReadFile(m_pipe, rest, sizeof(rest), nullptr, &io), kReadMs, bytes,
-               m_stop);
+    if (CompleteIo(m_pipe, io, WriteFile(m_pipe, &answer, sizeof(answer), nullptr, &io), kReadMs,
+                   bytes, m_stop))
+        AwaitClose(event);
     return true;
+}
+
+// The launch closes its end once it has read the answer. Disconnecting
+// before that throws the answer away ("any unread data in the pipe is
+// discarded", DisconnectNamedPipe), so whatever the launch still sends (the
+// rest of a message over the limit, a message that came after the read's
+// time) is read and dropped until its end is closed.
+void FolderCollector::AwaitClose(HANDLE event) {
+    const DWORD start = GetTickCount();
+    BYTE rest[256];
+    for (DWORD waited; (waited = GetTickCount() - start) < kCloseMs;) {
+        OVERLAPPED io = {};
+        io.hEvent = event;
+        DWORD bytes = 0;
+        if (!CompleteIo(m_pipe, io, ReadFile(m_pipe, rest, sizeof(rest), nullptr, &io),
+                        kCloseMs - waited, bytes, m_stop) &&
+            GetLastError() != ERROR_MORE_DATA)
+            return; // closed, or the time is up
+    }
 }
 
 bool FolderCollector::Offer(const TargetFolders& incoming) {

@@ -3,15 +3,17 @@
 // has been chosen; the others hand their folders over and end.
 //
 // The hand-over runs on a named pipe that only this user's launches of this
-// very executable, in this session, can reach: the pipe admits only the
-// user's SID and no remote client, and each end checks the other's process
-// (its user, its session, and for the collector its executable) before it
+// very executable, in this session, at this integrity level, can reach: the
+// pipe admits only the user's SID, no remote client and nothing below our
+// integrity level, and each end checks the other's process (its user, its
+// session, its integrity level and elevation, and its executable) before it
 // believes a byte. A launch sends its names in one message; the collector
-// checks them on its own thread (only plain local paths, never a share or a
-// device, then that each is a folder) and answers "taken" only once they are
-// in its list. That answer is the commit point: a launch that is told
-// "refused", or that could send nothing, opens its own popup; a launch that
-// sent and heard nothing ends with a box, as the collector may have them.
+// checks them on its own thread (only plain full paths on a drive or a
+// share, never a device or a stream, then that each is a folder) and
+// answers "taken" only once they are in its list. That answer is the commit
+// point: a launch that is told "refused", or that could send nothing, opens
+// its own popup; a launch that sent and heard nothing ends with a box, as
+// the collector may have them.
 #pragma once
 
 #include "HandOver.h"
@@ -58,6 +60,7 @@ class FolderCollector {
     bool StartServing(const wchar_t* pipeName, TargetFolders& mine);
     void Serve();
     bool ServeClient();
+    void AwaitClose(HANDLE event);
     bool Offer(const TargetFolders& incoming);
     void TakeOffered(WPARAM id);
 

@@ -17,9 +17,13 @@ const DWORD kAnswerMs = 30000;
 // Names on a drive that does not answer: refused rather than waited for.
 const DWORD kCheckMs = 5000;
 
-// A process's user and session, from its token, read into a buffer aligned
-// for TOKEN_USER. The token, not the process, so that an elevated launch
-// can be read too.
+// A process's user, session, integrity level and elevation, from its
+// token, read into buffers aligned for TOKEN_USER and TOKEN_MANDATORY_LABEL.
+// The token, not the process, so that an elevated launch can be read too.
+// A copy of this program that runs sandboxed at low integrity, or elevated
+// at high, is another party: it neither collects nor hands over to ours
+// ("Mandatory Integrity Control"; TOKEN_INFORMATION_CLASS: TokenIntegrityLevel,
+// TokenElevation).
 class ProcessUser {
   public:
     explicit ProcessUser(HANDLE process) {
@@ -28,21 +32,33 @@ class ProcessUser {
             return;
         ScopedKernelHandle owned(token);
         DWORD size = 0;
-        m_read = GetTokenInformation(token, TokenUser, &m_buffer, sizeof(m_buffer), &size) &&
-                 IsValidSid(m_buffer.user.User.Sid) &&
-                 GetTokenInformation(token, TokenSessionId, &m_session, sizeof(m_session), &size);
+        m_read =
+            GetTokenInformation(token, TokenUser, &m_user, sizeof(m_user), &size) &&
+            IsValidSid(m_user.user.User.Sid) &&
+            GetTokenInformation(token, TokenSessionId, &m_session, sizeof(m_session), &size) &&
+            GetTokenInformation(token, TokenIntegrityLevel, &m_level, sizeof(m_level), &size) &&
+            IsValidSid(m_level.label.Label.Sid) &&
+            GetTokenInformation(token, TokenElevation, &m_elevation, sizeof(m_elevation), &size);
     }
-    PSID Sid() const { return m_read ? m_buffer.user.User.Sid : nullptr; }
+    PSID Sid() const { return m_read ? m_user.user.User.Sid : nullptr; }
+    PSID IntegrityLevel() const { return m_read ? m_level.label.Label.Sid : nullptr; }
     DWORD Session() const { return m_session; }
     bool Same(const ProcessUser& other) const {
-        return Sid() && other.Sid() && EqualSid(Sid(), other.Sid()) && m_session == other.m_session;
+        return Sid() && other.Sid() && EqualSid(Sid(), other.Sid()) &&
+               m_session == other.m_session && EqualSid(IntegrityLevel(), other.IntegrityLevel()) &&
+               !m_elevation.TokenIsElevated == !other.m_elevation.TokenIsElevated;
     }
 
   private:
     union {
         TOKEN_USER user;
         BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    } m_buffer;
+    } m_user;
+    union {
+        TOKEN_MANDATORY_LABEL label;
+        BYTE bytes[sizeof(TOKEN_MANDATORY_LABEL) + SECURITY_MAX_SID_SIZE];
+    } m_level;
+    TOKEN_ELEVATION m_elevation = {};
     DWORD m_session = 0;
     bool m_read = false;
 };
@@ -57,16 +73,26 @@ WideText LongPathOf(const wchar_t* path) {
 }
 
 // An access list that admits this user alone. (Wine runs every process as
-// the one user, so only Windows shows another user refused.)
+// the one user, so only Windows shows another user refused.) Labelled, it
+// also keeps out every process below our integrity level, reading or
+// writing: a process may label what it creates at its own level or below
+// ("Mandatory Integrity Control", AddMandatoryAce).
 class OwnerOnly {
   public:
-    OwnerOnly() : m_user(GetCurrentProcess()) {
+    explicit OwnerOnly(bool labelled) : m_user(GetCurrentProcess()) {
         PSID sid = m_user.Sid();
         m_built = sid &&
                   InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION) &&
                   InitializeAcl(&m_acl.acl, sizeof(m_acl), ACL_REVISION) &&
                   AddAccessAllowedAce(&m_acl.acl, ACL_REVISION, GENERIC_ALL, sid) &&
                   SetSecurityDescriptorDacl(&m_descriptor, TRUE, &m_acl.acl, FALSE);
+        if (labelled)
+            m_built = m_built && InitializeAcl(&m_sacl.acl, sizeof(m_sacl), ACL_REVISION) &&
+                      AddMandatoryAce(&m_sacl.acl, ACL_REVISION, 0,
+                                      SYSTEM_MANDATORY_LABEL_NO_WRITE_UP |
+                                          SYSTEM_MANDATORY_LABEL_NO_READ_UP,
+                                      m_user.IntegrityLevel()) &&
+                      SetSecurityDescriptorSacl(&m_descriptor, TRUE, &m_sacl.acl, FALSE);
         m_attributes = {sizeof(m_attributes), &m_descriptor, FALSE};
     }
     SECURITY_ATTRIBUTES* Attributes() { return m_built ? &m_attributes : nullptr; }
@@ -77,7 +103,7 @@ class OwnerOnly {
     union {
         ACL acl;
         DWORD bytes[64];
-    } m_acl;
+    } m_acl, m_sacl;
     SECURITY_ATTRIBUTES m_attributes;
     bool m_built = false;
 };
@@ -100,24 +126,31 @@ bool IsDeviceName(const wchar_t* component, int length) {
            component[3] >= L'1' && component[3] <= L'9';
 }
 
-// A full path on a drive letter: no share, no device, no "." or "..", no
-// stream, nothing a launch's own full path would not be. Decided from the
-// text alone, before any file is touched. "\\?\X:\" is refused too: the
-// launch that holds such a name opens its own popup.
-bool IsPlainLocalPath(const wchar_t* name) {
-    if (!((name[0] >= L'A' && name[0] <= L'Z') || (name[0] >= L'a' && name[0] <= L'z')) ||
-        name[1] != L':' || name[2] != L'\\')
+// A full path on a drive letter or on a share ("\\server\share\..."): no
+// device, no "." or "..", no stream, nothing a launch's own full path would
+// not be. Decided from the text alone, before any file is touched. "\\?\"
+// and "\\.\" are refused too: the launch that holds such a name opens its
+// own popup.
+bool IsPlainFullPath(const wchar_t* name) {
+    const bool share = name[0] == L'\\' && name[1] == L'\\';
+    if (!share &&
+        !(((name[0] >= L'A' && name[0] <= L'Z') || (name[0] >= L'a' && name[0] <= L'z')) &&
+          name[1] == L':' && name[2] == L'\\'))
         return false;
-    const wchar_t* component = name + 3;
+    // A share's server and share name come first, neither of them empty.
+    int named = 0;
+    const wchar_t* component = name + (share ? 2 : 3);
     for (const wchar_t* at = component;; ++at) {
         if (*at == L'\0' || *at == L'\\') {
             int length = (int)(at - component);
-            if ((length == 0 && *at) || (length == 1 && component[0] == L'.') ||
+            named += length > 0;
+            if ((length == 0 && (*at || (share && named < 2))) ||
+                (length == 1 && component[0] == L'.') ||
                 (length == 2 && component[0] == L'.' && component[1] == L'.') ||
                 IsDeviceName(component, length))
                 return false;
             if (!*at)
-                return true;
+                return !share || named >= 2;
             component = at + 1;
         } else if (*at < 0x20 || wcschr(L"/:*?\"<>|", *at)) {
             return false;
@@ -153,7 +186,7 @@ bool ReadHandOver(const BYTE* message, DWORD size, TargetFolders& incoming) {
         return false;
     int nameCount = 0;
     for (const wchar_t* at = names; *at; at += wcslen(at) + 1) {
-        if (++nameCount > TargetFolders::kMax || !IsPlainLocalPath(at))
+        if (++nameCount > TargetFolders::kMax || !IsPlainFullPath(at))
             return false;
     }
     const DWORD start = GetTickCount();
@@ -197,16 +230,25 @@ bool CompleteIo(HANDLE pipe, OVERLAPPED& io, BOOL done, DWORD timeoutMs, DWORD& 
 }
 
 HANDLE CreateCollectorPipe(const wchar_t* pipeName) {
-    OwnerOnly security;
-    if (!security.Attributes())
-        return INVALID_HANDLE_VALUE;
-    // The first instance, or none: no one else can have made the pipe first.
-    // (Wine has no remote pipe clients to refuse, and makes a further instance
-    // of a pipe another process made first, FILE_FLAG_FIRST_PIPE_INSTANCE or not.)
-    return CreateNamedPipeW(
-        pipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
-        kMaxHandOverBytes, kMaxHandOverBytes, 0, security.Attributes());
+    // The label goes in with the pipe (Wine refuses to set one afterwards);
+    // a label the system will not take never stops the hand-over, which the
+    // ends' own check of each other still guards.
+    for (int labelled = 1; labelled >= 0; --labelled) {
+        OwnerOnly security(labelled != 0);
+        if (!security.Attributes())
+            continue;
+        // The first instance, or none: no one else can have made the pipe
+        // first. (Wine has no remote pipe clients to refuse, and makes a
+        // further instance of a pipe another process made first,
+        // FILE_FLAG_FIRST_PIPE_INSTANCE or not.)
+        HANDLE pipe = CreateNamedPipeW(
+            pipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+            PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
+            kMaxHandOverBytes, kMaxHandOverBytes, 0, security.Attributes());
+        if (pipe != INVALID_HANDLE_VALUE)
+            return pipe;
+    }
+    return INVALID_HANDLE_VALUE;
 }
 
 // Read as another launch's is read. The loader's name (GetModuleFileNameW)
@@ -256,7 +298,8 @@ HandOverAnswer SendHandOver(const wchar_t* pipeName, const void* message, DWORD 
             return HandOverAnswer::kRefused; // nothing was sent
         WaitNamedPipeW(pipeName, kConnectMs - waited < 500 ? kConnectMs - waited : 500);
     }
-    // Only a collector of this executable, of this user, in this session.
+    // Only a collector of this executable, of this user, in this session, at
+    // this integrity level.
     ULONG server = 0;
     DWORD mode = PIPE_READMODE_MESSAGE;
     const WideText theirs =

@@ -16,13 +16,15 @@ const DWORD kMarkRefused = 0x32524B56; // "VKR2"
 WideText CollectorPipeName(const wchar_t* exePath);
 // This process's executable as its long path.
 WideText OwnExecutablePath();
-// The executable of a process of this user, in this session, as its long
-// path; empty for any other process, and when it cannot be read.
+// The executable of a process of this user, in this session, at this
+// integrity level and elevation, as its long path; empty for any other
+// process, and when it cannot be read.
 WideText ExecutableOfOurs(DWORD pid);
 
 // The collector's end: the pipe's first and only instance, which admits this
-// user alone and no remote client; INVALID_HANDLE_VALUE when another process
-// made it first.
+// user alone, no remote client and, where the system takes the label, no
+// process below our integrity level; INVALID_HANDLE_VALUE when another
+// process made it first.
 HANDLE CreateCollectorPipe(const wchar_t* pipeName);
 
 // One hand-over message as it is sent: a mark, then the names, each ending
@@ -45,8 +47,8 @@ class HandOverMessage {
 // The names of a sound message, each an existing folder that the -A calls
 // can name, into incoming; false, leaving it empty, for any other message.
 // The names are judged by their text before any file is touched: only full
-// paths on a drive letter, with no share, device, "." or "..", at most
-// TargetFolders::kMax of them.
+// paths on a drive letter or a share, with no device, stream, "." or "..",
+// at most TargetFolders::kMax of them.
 bool ReadHandOver(const BYTE* message, DWORD size, TargetFolders& incoming);
 
 // Waits for an overlapped transfer on the pipe; cancels it when the time is

@@ -52,9 +52,13 @@ bool StartsWith(const CString& bytes, const char* mark, int length) {
 void Decode(const CString& bytes, IniEncoding& encoding, CString& text) {
     encoding = IniEncoding::Cp932;
     text = bytes;
-    if (StartsWith(bytes, kUtf8Mark, 3)) {
+    const bool utf8Mark = StartsWith(bytes, kUtf8Mark, 3);
+    if (utf8Mark || IsUtf8NotCp932(bytes, bytes.GetLength())) {
+        // Decoded and encoded again: a sequence UTF-8 does not allow is one
+        // U+FFFD from here on.
         encoding = IniEncoding::Utf8;
-        text = bytes.Mid(3);
+        const int mark = utf8Mark ? 3 : 0;
+        text = Convert(bytes.GetString() + mark, bytes.GetLength() - mark, CP_UTF8, CP_UTF8);
     } else if (StartsWith(bytes, kUtf16Mark, 2)) {
         encoding = IniEncoding::Utf16;
         text = Utf8Of((const wchar_t*)(bytes.GetString() + 2), (bytes.GetLength() - 2) / 2);
@@ -67,10 +71,12 @@ void Decode(const CString& bytes, IniEncoding& encoding, CString& text) {
     }
 }
 
+// The profile reader takes a file for Unicode only when it starts with
+// FF FE, and reads any other in the ANSI code page, a UTF-8 mark and all
+// (GetPrivateProfileString): a UTF-8 file is written as UTF-16, which holds
+// every character, as Windows' own profile writer does with Unicode.
 CString Encode(IniEncoding encoding, const CString& text) {
-    if (encoding == IniEncoding::Utf8)
-        return kUtf8Mark + text;
-    if (encoding == IniEncoding::Utf16)
+    if (encoding == IniEncoding::Utf8 || encoding == IniEncoding::Utf16)
         return kUtf16Mark + Utf8ToUtf16(text);
     return text;
 }
@@ -124,6 +130,12 @@ bool WaitAnswering(HANDLE object, DWORD limitMs) {
     }
 }
 
+// A write without the lock could undo another launch's: none at all.
+BOOL LockTimedOut() {
+    SetLastError(ERROR_TIMEOUT);
+    return FALSE;
+}
+
 bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -164,22 +176,24 @@ void IniFileLock::Release() {
 
 bool IniDocument::Load(const CString& path) {
     m_path = path;
-    m_bytes.Empty();
+    CString bytes;
     m_text.Empty();
     m_loaded = false;
     if (path.IsEmpty()) {
         SetLastError(ERROR_PATH_NOT_FOUND); // never a file of the current folder
         return false;
     }
-    ScopedFile handle(
-        CreateFileW(WideText(path), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-    m_loaded = handle.IsValid() ? ReadAll(handle, m_bytes) : IsMissing(GetLastError());
+    ScopedFile handle(CreateFileW(ExtendedPathOf(path), GENERIC_READ, kShareAll, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    m_loaded = handle.IsValid() ? ReadAll(handle, bytes) : IsMissing(GetLastError());
     if (!m_loaded) {
         DWORD error = GetLastError();
-        m_bytes.Empty();
+        bytes.Empty();
         SetLastError(error);
     }
-    Decode(m_bytes, m_encoding, m_text);
+    Decode(bytes, m_encoding, m_text);
+    m_savedText = m_text;
+    m_savedEncoding = m_encoding;
     return m_loaded;
 }
 
@@ -293,18 +307,21 @@ bool IniDocument::Save(bool overReadOnly) {
         return false;
     if (m_encoding == IniEncoding::Other)
         return true; // written key by key already
-    CString changed = Encode(m_encoding, m_text);
-    if (changed == m_bytes)
+    m_stranded = WideText();
+    if (m_text == m_savedText && m_encoding == m_savedEncoding)
         return true;
-    DWORD attributes = GetFileAttributesW(WideText(m_path));
+    DWORD attributes = GetFileAttributesW(ExtendedPathOf(m_path));
     if (!overReadOnly && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_READONLY)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    if (!WriteWholeFile(WideText(m_path), changed))
+    if (!WriteWholeFile(WideText(m_path), Encode(m_encoding, m_text), &m_stranded))
         return false;
-    m_bytes = changed;
+    if (m_encoding == IniEncoding::Utf8)
+        m_encoding = IniEncoding::Utf16;
+    m_savedText = m_text;
+    m_savedEncoding = m_encoding;
     return true;
 }
 
@@ -345,8 +362,10 @@ BOOL GetStringINI(CString file, CString section, CString key, CString& text) {
 
 BOOL SetStringINI(CString file, CString section, CString key, CString value) {
     if (IniFileSession* session = IniFileSession::For(file))
-        return session->Document().Set(section, key, value);
+        return session->Writable() ? session->Document().Set(section, key, value) : LockTimedOut();
     IniFileLock lock(file);
+    if (!lock.Owned())
+        return LockTimedOut();
     IniDocument document;
     return document.Load(file) && document.Set(section, key, value) && document.Save();
 }

@@ -29,11 +29,12 @@ class IniFileLock {
     bool m_owned = false;
 };
 
-// The file's text as the profile service reads it: CP932 bytes, UTF-8 after
-// its byte-order mark, or UTF-16 (little-endian) after its mark, edited as
-// UTF-8 and written back in its own encoding. Other files (big-endian, or
-// UTF-16 that does not convert back unchanged) are left to the profile
-// service, one key at a time.
+// The file's text: CP932 bytes, UTF-8 (after its byte-order mark, or valid
+// UTF-8 that is not valid CP932), or UTF-16 (little-endian) after its mark,
+// edited as UTF-8. CP932 and UTF-16 are written back in their own encoding,
+// UTF-8 as UTF-16, which the profile service reads. Other files
+// (big-endian, or UTF-16 that does not convert back unchanged) are left to
+// the profile service, one key at a time.
 enum class IniEncoding { Cp932, Utf8, Utf16, Other };
 
 // One file's INI text: read once, every change made in memory, written back
@@ -60,19 +61,26 @@ class IniDocument {
     // written. A read-only file is refused unless overReadOnly, and then
     // stays read-only.
     bool Save(bool overReadOnly = false);
+    // After a failed Save: the temporary file that holds the only copy of
+    // the new text, the old file having left its name; else empty.
+    const WideText& Stranded() const { return m_stranded; }
 
   private:
     CString m_path;
     bool m_loaded = false;
-    CString m_bytes; // as read or last saved
     IniEncoding m_encoding = IniEncoding::Cp932;
     CString m_text; // CP932, or UTF-8 for a Unicode file
+    // As read or last saved: nothing changed, nothing written.
+    CString m_savedText;
+    IniEncoding m_savedEncoding = IniEncoding::Cp932;
+    WideText m_stranded;
 };
 
 // While one lives, GetStringINI and SetStringINI on its file work on one
 // reading of it, under one hold of its lock: start-up reads its 21 keys with
 // one open instead of 21, and no other launch writes in between. The changes
-// are written whole when the session ends, all of them or none.
+// are written whole when the session ends, all of them or none: none when
+// the lock could not be had.
 class IniFileSession {
   public:
     explicit IniFileSession(const CString& path);
@@ -86,6 +94,9 @@ class IniFileSession {
     // The file is there but could not be read (held open without sharing):
     // its keys read as missing and nothing is written.
     bool Unreadable() const;
+    // False when the lock's wait timed out: the file is read, but every
+    // write is refused.
+    bool Writable() const { return m_lock.Owned(); }
     void Reread();
     IniDocument& Document() { return m_document; }
 

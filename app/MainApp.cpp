@@ -46,13 +46,13 @@ BOOL CMainApp::InitInstance() {
     g_strTargetFolder = g_targetFolders.Count() ? g_targetFolders.Path(0) : CString();
 
     int osVersion = GetOSVersion();
-    OptionTexts options = LoadSettings(ExecutablePath(), osVersion);
+    SettingsAsRead read = LoadSettings(ExecutablePath(), osVersion);
 
     CSelectDlg chooser(nullptr);
     m_pMainWnd = &chooser;
     chooser.DoModal();
     m_pMainWnd = nullptr; // also when the window never opened
 
-    SaveSettings(options);
+    SaveSettings(read);
     return FALSE;
 }

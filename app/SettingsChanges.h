@@ -1,6 +1,8 @@
 // The settings as a long-lived window found them: it writes back only the
 // keys that changed since, so a hand edit of vrkcfg.ini or another window's
-// change made meanwhile stays.
+// change made meanwhile stays. A key the sheet changed is the user's choice
+// and is written whatever the file holds now; a key deleted meanwhile stays
+// deleted, as any other hand edit, until the next launch writes its default.
 #pragma once
 
 #include "Settings.h"

@@ -18,6 +18,33 @@ bool LoadOption(const char* key, CString& text) {
     }
     return text != "0";
 }
+
+struct SettingsKey {
+    const char* section;
+    CString name;
+};
+
+// The key at index in the order a new file has them.
+SettingsKey KeyAt(int index) {
+    static const char* const kOptions[] = {"HELP", "ICON_COPY", "TIP_DELETE", "TOUMEIDO"};
+    if (index == 0)
+        return {kFolderSection, "ICON_FOLDER"};
+    const int slotKey = index - 1, slot = slotKey / 2;
+    if (slotKey < 2 * IconSlot::Count)
+        return {kIconSection, slotKey % 2 ? IconSlot::IndexKey(slot) : IconSlot::PathKey(slot)};
+    return {kPropertySection, kOptions[slotKey - 2 * IconSlot::Count]};
+}
+
+// What the write-back writes for the key: the model's value, an icon index
+// normalised; an option as it was read.
+CString WrittenValue(int index, const SettingsAsRead& read) {
+    if (index == 0)
+        return g_strIconFolder;
+    const int slotKey = index - 1, slot = slotKey / 2;
+    if (slotKey < 2 * IconSlot::Count)
+        return slotKey % 2 ? CString::FromInt(g_nIconIndex[slot]) : g_arrIconPath[slot];
+    return read.texts[index];
+}
 } // namespace
 
 CString ExecutablePath(bool tellUnspellable) {
@@ -46,7 +73,7 @@ CString ExecutablePath(bool tellUnspellable) {
 namespace {
 // Every key under one hold of the file's lock, a default for each one that
 // holds no value.
-OptionTexts LoadKeys(bool ownFolder, const char* iconSetPrefix) {
+SettingsAsRead LoadKeys(bool ownFolder, const char* iconSetPrefix) {
     IniFileSession session(g_strIniPath);
     // An antivirus scanner or a backup tool may hold the file for a moment.
     for (DWORD start = GetTickCount();
@@ -83,22 +110,28 @@ OptionTexts LoadKeys(bool ownFolder, const char* iconSetPrefix) {
         }
     }
 
-    OptionTexts options;
-    g_bHelp = LoadOption("HELP", options.help);
-    g_bIconCopy = LoadOption("ICON_COPY", options.iconCopy);
-    g_bTipDelete = LoadOption("TIP_DELETE", options.tipDelete);
-    if (GetStringINI(g_strIniPath, kPropertySection, "TOUMEIDO", options.toumeido)) {
-        g_nToumeido = LeadingInt(options.toumeido);
+    CString text;
+    g_bHelp = LoadOption("HELP", text);
+    g_bIconCopy = LoadOption("ICON_COPY", text);
+    g_bTipDelete = LoadOption("TIP_DELETE", text);
+    if (GetStringINI(g_strIniPath, kPropertySection, "TOUMEIDO", text)) {
+        g_nToumeido = LeadingInt(text);
     } else {
-        options.toumeido = "50";
-        SetStringINI(g_strIniPath, kPropertySection, "TOUMEIDO", options.toumeido);
+        SetStringINI(g_strIniPath, kPropertySection, "TOUMEIDO", "50");
         g_nToumeido = 50;
     }
-    return options;
+
+    SettingsAsRead read;
+    for (int index = 0; index < SettingsAsRead::kKeys; ++index) {
+        const SettingsKey key = KeyAt(index);
+        GetStringINI(g_strIniPath, key.section, key.name, read.texts[index]);
+        read.written[index] = WrittenValue(index, read);
+    }
+    return read;
 }
 } // namespace
 
-OptionTexts LoadSettings(const CString& exePath, int osVersion, bool tellUnreadable) {
+SettingsAsRead LoadSettings(const CString& exePath, int osVersion, bool tellUnreadable) {
     const char* iconSetPrefix = osVersion == 51 ? "\\FldXP0" : "\\fld0";
 
     g_strExePath = exePath;
@@ -107,7 +140,7 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion, bool tellUnreada
     // writes no settings file and creates no icons folder.
     const bool ownFolder = !g_strExeDir.IsEmpty();
     g_strIniPath = ownFolder ? g_strExeDir + "vrkcfg.ini" : CString();
-    OptionTexts options = LoadKeys(ownFolder, iconSetPrefix);
+    SettingsAsRead read = LoadKeys(ownFolder, iconSetPrefix);
     // Told once the file's lock is free again.
     if (!g_bSettingsWritable && tellUnreadable) {
         WideText text(
@@ -116,21 +149,22 @@ OptionTexts LoadSettings(const CString& exePath, int osVersion, bool tellUnreada
         text += WideText(g_strIniPath);
         WideMessageBox(text);
     }
-    return options;
+    return read;
 }
 
-void SaveSettings(const OptionTexts& options) {
+void SaveSettings(const SettingsAsRead& read) {
     if (!g_bSettingsWritable)
         return;
     IniFileSession session(g_strIniPath);
-    SetStringINI(g_strIniPath, kFolderSection, "ICON_FOLDER", g_strIconFolder);
-    for (int slot = 0; slot < IconSlot::Count; ++slot) {
-        SetStringINI(g_strIniPath, kIconSection, IconSlot::PathKey(slot), g_arrIconPath[slot]);
-        SetStringINI(g_strIniPath, kIconSection, IconSlot::IndexKey(slot),
-                     CString::FromInt(g_nIconIndex[slot]));
+    for (int index = 0; index < SettingsAsRead::kKeys; ++index) {
+        const SettingsKey key = KeyAt(index);
+        const CString value = WrittenValue(index, read);
+        // Another window of ours or the user changed it meanwhile, and this
+        // run did not: theirs stays.
+        CString now;
+        if (value == read.written[index] &&
+            GetStringINI(g_strIniPath, key.section, key.name, now) && now != read.texts[index])
+            continue;
+        SetStringINI(g_strIniPath, key.section, key.name, value);
     }
-    SetStringINI(g_strIniPath, kPropertySection, "HELP", options.help);
-    SetStringINI(g_strIniPath, kPropertySection, "ICON_COPY", options.iconCopy);
-    SetStringINI(g_strIniPath, kPropertySection, "TIP_DELETE", options.tipDelete);
-    SetStringINI(g_strIniPath, kPropertySection, "TOUMEIDO", options.toumeido);
 }

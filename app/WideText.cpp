@@ -82,3 +82,9 @@ WideText WideOfUtf8(const char* utf8) {
     free(wide);
     return text;
 }
+
+bool IsUtf8NotCp932(const char* bytes, int length) {
+    return length > 0 &&
+           MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, length, nullptr, 0) > 0 &&
+           MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes, length, nullptr, 0) == 0;
+}

@@ -32,3 +32,7 @@ bool SpellInCp932(const wchar_t* text, CString& cp932);
 // may hold NULs, as a file's text can.
 CString Utf8Of(const wchar_t* text, int length = -1);
 WideText WideOfUtf8(const char* utf8);
+
+// Text without a byte-order mark that an editor saved as UTF-8: valid UTF-8
+// that is not valid CP932 (plain ASCII is both, and stays CP932).
+bool IsUtf8NotCp932(const char* bytes, int length);

@@ -7,8 +7,8 @@
 
 bool IsSameFile(const char* first, const char* second) {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    ScopedFile a(CreateFileW(WideText(first), 0, share, nullptr, OPEN_EXISTING, 0, nullptr));
-    ScopedFile b(CreateFileW(WideText(second), 0, share, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScopedFile a(CreateFileW(ExtendedPathOf(first), 0, share, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScopedFile b(CreateFileW(ExtendedPathOf(second), 0, share, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!a.IsValid() || !b.IsValid())
         return false;
     BY_HANDLE_FILE_INFORMATION infoA, infoB;
@@ -41,7 +41,7 @@ bool CopyBytes(HANDLE from, HANDLE to) {
 // One read of the attributes: the bit is added to what is there, and a
 // folder step refuses a path that names a file.
 bool AddBit(const char* path, DWORD bit, bool folderOnly) {
-    WideText wide(path);
+    const WideText wide = ExtendedPathOf(path);
     DWORD attributes = GetFileAttributesW(wide);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return false;
@@ -62,35 +62,30 @@ bool AddFolderAttribute(const char* path, DWORD bit) {
 }
 
 StagedIconCopy::~StagedIconCopy() {
-    if (m_temp == INVALID_HANDLE_VALUE)
-        return;
-    CloseHandle(m_temp);
-    DeleteFileW(m_tempPath);
+    if (m_temp != INVALID_HANDLE_VALUE)
+        DiscardTemp(m_temp);
 }
 
 bool StagedIconCopy::Stage(const char* iconPath, const char* destination) {
-    ScopedFile source(CreateFileW(WideText(iconPath), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    ScopedFile source(CreateFileW(ExtendedPathOf(iconPath), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source.IsValid())
         return false;
-    m_destination = WideText(destination);
+    m_destination = ExtendedPathOf(destination);
     m_temp = CreateTempBeside(m_destination, m_tempPath);
     if (m_temp == INVALID_HANDLE_VALUE)
         return false;
     if (CopyBytes(source, m_temp))
         return true;
-    DWORD error = GetLastError();
-    CloseHandle(m_temp);
+    DiscardTemp(m_temp);
     m_temp = INVALID_HANDLE_VALUE;
-    DeleteFileW(m_tempPath);
-    SetLastError(error);
     return false;
 }
 
-bool StagedIconCopy::Commit() {
+bool StagedIconCopy::Commit(WideText& stranded) {
     HANDLE temp = m_temp;
     m_temp = INVALID_HANDLE_VALUE; // closed by SwapIn, and removed when it fails
-    if (!SwapIn(temp, m_tempPath, m_destination))
+    if (!SwapIn(temp, m_tempPath, m_destination, &stranded))
         return false;
     DWORD attributes = GetFileAttributesW(m_destination);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))

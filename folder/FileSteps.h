@@ -30,8 +30,9 @@ class StagedIconCopy {
     ~StagedIconCopy();
 
     bool Stage(const char* iconPath, const char* destination);
-    // The copy in its place; an earlier copy loses its read-only bit.
-    bool Commit();
+    // The copy in its place; an earlier copy loses its read-only bit. See
+    // SwapIn for stranded.
+    bool Commit(WideText& stranded);
 
   private:
     HANDLE m_temp = INVALID_HANDLE_VALUE;

@@ -7,6 +7,7 @@
 #include "../app/IniFile.h"
 #include "../app/Settings.h"
 #include "../app/WideText.h"
+#include "../app/WholeFile.h"
 #include "../app/TextRules.h"
 #include "../ui/SelectDlg.h"
 
@@ -60,7 +61,7 @@ class HeldReports {
     }
 
   private:
-    static const int kMax = 8; // the four keys, the copy, the two attributes
+    static const int kMax = 8; // the four keys or the copy, a stranded file, two attributes
     struct Item {
         const char* text;
         CString path;
@@ -95,7 +96,7 @@ void ReportFailure(const CString& folderPath, DWORD error) {
 // Our own earlier copy: hidden, and the file the folder's IconFile names.
 bool IsOurCopy(const IniDocument& ini, const CString& folderPath, const CString& copyName) {
     CString iconFile;
-    DWORD attributes = GetFileAttributesW(WideText(folderPath + copyName));
+    DWORD attributes = GetFileAttributesW(ExtendedPathOf(folderPath + copyName));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) &&
            !(attributes & FILE_ATTRIBUTE_DIRECTORY) && ini.Get(kSection, "IconFile", iconFile) &&
            (lstrcmpiA(iconFile, IconCopyReference(copyName)) == 0 ||
@@ -113,12 +114,22 @@ CString CopyNameIn(const IniDocument& ini, const CString& folderPath, const CStr
     for (int number = 1; number <= kMaxCopyNumber; ++number) {
         CString name = NumberedCopyName(copyName, number);
         copy = !IsSameFile(iconPath, folderPath + name);
-        if (!copy || GetFileAttributesW(WideText(folderPath + name)) == INVALID_FILE_ATTRIBUTES ||
+        if (!copy ||
+            GetFileAttributesW(ExtendedPathOf(folderPath + name)) == INVALID_FILE_ATTRIBUTES ||
             IsOurCopy(ini, folderPath, name))
             return name;
     }
     SetLastError(ERROR_FILE_EXISTS);
     return CString();
+}
+
+// A write whose old file has left its name while the new text could not
+// take it: the box names the temporary file that holds it, so the user can
+// give it the name. Its name is the file's own and an ASCII ending.
+void ReportStranded(const CString& path, const WideText& stranded, HeldReports& reports) {
+    if (*stranded)
+        reports.Add("新しい内容は次の一時ファイルに残っています。元の名前に戻してください:\r\n",
+                    path + Utf8Of((const wchar_t*)stranded + wcslen(ExtendedPathOf(path))));
 }
 
 // The mark's key changes, made in memory in the order they were once
@@ -196,9 +207,11 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
         // The copy only now, so that a mark that was not written leaves it.
         // A file the user chose in the folder itself keeps its attributes:
         // only our own copy is hidden.
-        if (copy && !staged.Commit()) {
+        WideText stranded;
+        if (copy && !staged.Commit(stranded)) {
             log.Failed();
             reports.Add("ｱｲｺﾝｺﾋﾟｰ中のｴﾗｰです");
+            ReportStranded(destination, stranded, reports);
         } else if (copy && !AddAttribute(destination, FILE_ATTRIBUTE_HIDDEN)) {
             log.Failed(); // no box of its own: the general report follows
         }
@@ -210,6 +223,7 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
         reports.Add("IconIndexのｴﾗｰですSetStringINI");
         if (writeTip)
             reports.Add("InfoTipのｴﾗｰですSetStringINI");
+        ReportStranded(iniPath, ini.Stranded(), reports);
     }
     AddAttributeStep(folderPath, FILE_ATTRIBUTE_SYSTEM, true, log, reports);
     AddAttributeStep(iniPath, FILE_ATTRIBUTE_HIDDEN, false, log, reports);

@@ -40,7 +40,8 @@ struct FolderMark {
 bool ReadFolderMark(const wchar_t* folder, const SlotIcons& slots, FolderMark& mark);
 
 // The rule itself, on desktop.ini's bytes as read (UTF-16LE or UTF-8 with
-// their byte-order marks, else the ANSI code page): fills every field but the
+// their byte-order marks, UTF-8 without one where it is not valid CP932,
+// else the ANSI code page): fills every field but the
 // time. The folder resolves a relative icon file.
 bool MarkFromIniBytes(const char* bytes, int length, const wchar_t* folder, const SlotIcons& slots,
                       FolderMark& mark);

@@ -56,9 +56,12 @@ CString IniTextOf(const char* bytes, int length) {
         memcpy(wide.text, bytes + 2, sizeof(wchar_t) * (size_t)wide.length);
         return Utf8Of(wide.text, wide.length);
     }
-    if (length >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+    // UTF-8 as its writer meant it, though Explorer reads it in the ANSI code
+    // page: the next mark writes it as UTF-16.
+    const int mark = length >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF ? 3 : 0;
+    if (mark || IsUtf8NotCp932(bytes, length)) {
         WideBlock wide; // decoded and encoded again, so invalid bytes cannot reach the reader
-        Convert(CP_UTF8, bytes + 3, length - 3, wide);
+        Convert(CP_UTF8, bytes + mark, length - mark, wide);
         return Utf8Of(wide.text, wide.length);
     }
     WideBlock wide; // without a mark Windows reads the file in the ANSI code page

@@ -59,8 +59,8 @@ bool BarOn(HWND chooser, int id, POINT labelText) {
 
 // Started without a folder on a settings file of junk: the popup opens, the
 // defaults are there at once, after the junk, and every setting is written
-// back when Esc closes it. Without a folder a launch joins no other: ten
-// popups at once share the file.
+// back when Esc closes it, but for what was changed meanwhile. Without a folder a launch joins no
+// other: ten popups at once share the file.
 TEST(Program, WritesTheDefaultsAtOnceAndEverySettingBackEvenTenAtOnce) {
     const std::string junk = "\0\x01\x02\xFF\xFE junk ]][[ =\x95\r\n\x1A\x7F=\x81\n\rtail"s;
     Install install;
@@ -71,14 +71,19 @@ TEST(Program, WritesTheDefaultsAtOnceAndEverySettingBackEvenTenAtOnce) {
     ASSERT_TRUE(chooser);
     EXPECT_EQ(junk + "\r\n" + Defaults(install), ReadBytes(install.Ini()));
     EXPECT_TRUE(FileExists(install.Dir() + "\\icons"));
-    // Another program's file without our keys: the write-back restores them.
-    const std::string theirs = "; theirs\r\n[Mine]\r\nkeep=1\r\n";
+    // Edited while the popup is open, by another window of ours or by hand:
+    // a changed key and a new one stay, a deleted key gets its value back.
+    std::string theirs = "; theirs\r\n[Mine]\r\nkeep=1\r\n" + Defaults(install) + "NEW=1\r\n";
+    theirs.replace(theirs.find("TOUMEIDO=50"), 11, "TOUMEIDO=80");
+    const size_t path3 = theirs.find("PATH_3="), property = theirs.find("[Property]");
+    const std::string deleted = theirs.substr(path3, theirs.find('\n', path3) + 1 - path3);
+    theirs.erase(path3, deleted.size());
     ASSERT_TRUE(WriteBytes(install.Ini(), theirs));
     SetForegroundWindow(chooser);
     ASSERT_TRUE(WaitForKeyboard(chooser));
     PressKey(VK_ESCAPE);
     EXPECT_EQ(0u, process.WaitExit());
-    EXPECT_EQ(theirs + Defaults(install), ReadBytes(install.Ini()));
+    EXPECT_EQ(theirs.insert(property - deleted.size(), deleted), ReadBytes(install.Ini()));
 
     ASSERT_TRUE(WriteBytes(install.Ini(), junk));
     Process processes[10];

@@ -3,10 +3,12 @@
 // what reaches them.
 #include "app/IniFile.h"
 #include "app/Settings.h"
+#include "app/WholeFile.h"
 #include "app/WideText.h"
 #include "folder/FolderBatch.h"
 #include "folder/Refresh.h"
 #include "framework/App.h"
+#include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Desktop.h"
 #include "ui/SelectDlg.h"
@@ -194,16 +196,19 @@ TEST_F(Engine, WritesTheKeysAndAddsTheAttributes) {
 }
 
 // A folder path ending in a backslash (a drive root), a double-byte name
-// ending in the byte 0x5C, and 259 bytes, so that desktop.ini lies past
-// MAX_PATH.
+// ending in the byte 0x5C, 240 bytes, so that only the temporary file's name
+// lies past MAX_PATH, and 259 bytes, so that desktop.ini does too. Each is
+// marked twice: the file is created, then replaced.
 TEST_F(Engine, MarksFoldersWhateverTheirPath) {
     const std::string longer(m_dir / std::string(120, 'x').c_str());
     CreateDirectoryA(longer.c_str(), nullptr);
     const std::string folders[] = {std::string(Folder()) + "\\", std::string(m_dir / "表ソ"),
+                                   longer + "\\" + std::string(239 - longer.size(), 'z'),
                                    longer + "\\" + std::string(258 - longer.size(), 'y')};
     for (const std::string& folder : folders) {
         SCOPED_TRACE(folder);
         CreateDirectoryW(WideText(folder.c_str()), nullptr);
+        ASSERT_TRUE(Apply("C:\\表\\a b.ico", 0, 1, "旧", folder.c_str()));
         ASSERT_TRUE(Apply("C:\\表\\a b.ico", 0, 1, "説明", folder.c_str()));
         // Only the first ends in a backslash of its own.
         std::string ini = folder + (&folder == folders ? "" : "\\") + "desktop.ini";
@@ -444,9 +449,86 @@ TEST_F(Engine, DescriptionsCp932CannotSpellAreStoredInUtf16) {
     ASSERT_TRUE(Apply("C:\\i.ico", 1, 1, "表", folder));
     EXPECT_EQ(L"表", infoTip());
     EXPECT_EQ("\xFF\xFE", ReadBytes(ini).substr(0, 2));
-    ASSERT_TRUE(WriteBytes(ini, u8"\uFEFF[.ShellClassInfo]\r\nInfoTip=森\u9DD7外\r\n"));
-    EXPECT_STREQ(L"森\u9DD7外", CSelectDlg::ReadDescription(folder));
+    // UTF-8, with its mark or without, which the profile reader takes for
+    // ANSI text: the prompt is filled as its writer meant it, and its OK
+    // writes UTF-16, every line kept, a byte UTF-8 does not allow as U+FFFD.
+    const std::tuple<int, std::string, std::u16string> files[] = {
+        {__LINE__,
+         u8"\uFEFF[.ShellClassInfo]\r\nInfoTip=\u9DD7\r\n[ViewState]\r\nMode=\r\n; \xFF\r\n",
+         u"[.ShellClassInfo]\r\nInfoTip=\u9DD7\r\nConfirmFileOp=0\r\nIconFile=C:\\i.ico\r\n"
+         u"IconIndex=1\r\n[ViewState]\r\nMode=\r\n; \uFFFD\r\n"},
+        {__LINE__, u8"[.ShellClassInfo]\r\nInfoTip=\u9DD7\r\n[ViewState]\r\nMode=\r\n",
+         u"[.ShellClassInfo]\r\nInfoTip=\u9DD7\r\nConfirmFileOp=0\r\nIconFile=C:\\i.ico\r\n"
+         u"IconIndex=1\r\n[ViewState]\r\nMode=\r\n"},
+    };
+    for (const auto& [line, before, written] : files) {
+        SCOPED_TRACE(line);
+        ASSERT_TRUE(WriteBytes(ini, before));
+        const WideText prefill = CSelectDlg::ReadDescription(folder);
+        EXPECT_STREQ(L"\u9DD7", prefill);
+        ASSERT_TRUE(Apply("C:\\i.ico", 1, 1, prefill, folder));
+        EXPECT_EQ("\xFF\xFE" + std::string((const char*)written.data(), written.size() * 2),
+                  ReadBytes(ini));
+        EXPECT_EQ(L"\u9DD7", infoTip());
+    }
     g_targetFolders.Clear();
+}
+
+// The temporary file is hidden while it exists; a new file swapped in is
+// not. The next mark in a folder removes a hidden leftover of a process that
+// has ended, and keeps one a process may still be writing, and one shown
+// for the user to recover.
+TEST_F(Engine, TemporaryFilesAreHiddenAndLeftoversOfEndedProcessesGo) {
+    const WideText fresh(Folder() + "\\fresh.txt");
+    WideText temp;
+    HANDLE file = CreateTempBeside(fresh, temp);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    EXPECT_TRUE(GetFileAttributesW(temp) & FILE_ATTRIBUTE_HIDDEN);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file, "new", 3, &written, nullptr));
+    ASSERT_TRUE(SwapIn(file, temp, fresh));
+    EXPECT_EQ("new", ReadBytes(Folder() + "\\fresh.txt"));
+    EXPECT_EQ(0u, Attributes(Folder() + "\\fresh.txt") & kOurBits);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(temp));
+
+    // A process gone, one that has not ended (held suspended), and this one.
+    DWORD goneId = 0;
+    {
+        Process gone;
+        ASSERT_TRUE(gone.Start(L"cmd.exe /c exit"));
+        ASSERT_EQ(0u, gone.WaitExit());
+        goneId = gone.Id();
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION held = {};
+    wchar_t command[] = L"cmd.exe /c exit";
+    ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                               nullptr, &startup, &held));
+    ScopedKernelHandle process(held.hProcess), thread(held.hThread);
+    auto leftover = [&](DWORD id) {
+        char name[64];
+        snprintf(name, sizeof(name), "\\desktop.ini.%lx-1.vrktmp", (unsigned long)id);
+        return Folder() + name;
+    };
+    const DWORD ids[] = {goneId, held.dwProcessId, GetCurrentProcessId()};
+    for (DWORD id : ids) {
+        ASSERT_TRUE(WriteBytes(leftover(id), "old"));
+        SetFileAttributesA(leftover(id), FILE_ATTRIBUTE_HIDDEN);
+    }
+    const CString shown = Folder() + "\\desktop.ini.0-1.vrktmp";
+    ASSERT_TRUE(WriteBytes(shown, "only copy"));
+    ASSERT_TRUE(Apply("C:\\i.ico"));
+    EXPECT_FALSE(FileExists(leftover(goneId)));
+    EXPECT_EQ("only copy", ReadBytes(shown));
+    EXPECT_TRUE(FileExists(leftover(held.dwProcessId)));
+    EXPECT_TRUE(FileExists(leftover(GetCurrentProcessId())));
+    // Ended, though its id is still held by a handle.
+    TerminateProcess(process, 1);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, kWaitMs));
+    ASSERT_TRUE(Apply("C:\\j.ico"));
+    EXPECT_FALSE(FileExists(leftover(held.dwProcessId)));
+    EXPECT_TRUE(FileExists(leftover(GetCurrentProcessId())));
 }
 
 // A file of the user's under the copy's name is never overwritten or hidden:

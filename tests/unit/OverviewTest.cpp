@@ -77,6 +77,12 @@ TEST(Overview, StatusRule) {
         {__LINE__, Utf16(L"[.ShellClassInfo]\r\nIconFile=fld07.ico\r\nInfoTip=鷗外😀\r\n") + "\x01",
          u8"計画2|D:\\案件\\x\\fld07.ico,0|鷗外😀"},
         {__LINE__, u8"\uFEFF[.ShellClassInfo]\r\nInfoTip=鷗\r\n", u8"標準|,0|鷗"},
+        {__LINE__, u8"[.ShellClassInfo]\r\nInfoTip=鷗\r\n", u8"標準|,0|鷗"},
+        // Bytes UTF-8 does not allow become U+FFFD; the mark still counts.
+        {__LINE__,
+         u8"\uFEFF[.ShellClassInfo]\r\nIconFile=fld01.ico\r\nInfoTip=a\xFF\xC3"
+         "b\r\n",
+         u8"必須|D:\\案件\\x\\fld01.ico,0|a\uFFFD\uFFFDb"},
         {__LINE__, head + "InfoTip=表ソ\x81", u8"標準|,0|表ソ・"},
         {__LINE__, "\0\xFF\xFE\x81\r\n[.ShellClassInfo\r\nInfoTip=\x01\r\n\0"s, ""},
         {__LINE__, head + pad + "InfoTip=too far\r\n", ""},

@@ -65,14 +65,22 @@ TEST(Rules, CutAtCharBoundaryNeverSplitsADoubleByteCharacter) {
 }
 
 // Every argument after the program's is a folder; a quote only groups, so a
-// quoted drive root stays whole, and a bare drive is its root.
+// quoted drive root stays whole, and a bare drive is its root, also the
+// current folder's drive. A folder named twice is marked once.
 TEST(Rules, FolderArgumentsSplitAtBlanksOutsideQuotes) {
     const std::tuple<int, const wchar_t*, const char*> rows[] = {
         {__LINE__, L"v.exe \"D:\\\" \"E:\\\"", "D:\\|E:\\"},
         {__LINE__, L"\"C:\\P F\\v.exe\" \"C:\\My Folder\"  C:\\a\tD:", "C:\\My Folder|C:\\a|D:\\"},
         {__LINE__, L"v.exe \"\" \"C:\\a b\"c", "C:\\a bc"},
         {__LINE__, L"v.exe", ""},
+        {__LINE__, L"v.exe C:", "C:\\"},
+        {__LINE__, L"v.exe C:\\a c:\\A \"C:\\a\"", "C:\\a"},
     };
+    TempDir here; // the current folder on C:, not its root
+    ASSERT_EQ('C', here.Path()[0]);
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryA(here.Path());
     for (auto [line, commandLine, folders] : rows) {
         TargetFolders split;
         AddFolderArguments(commandLine, split);
@@ -81,6 +89,7 @@ TEST(Rules, FolderArgumentsSplitAtBlanksOutsideQuotes) {
             joined += (i ? "|" : "") + std::string(split.Path(i));
         EXPECT_EQ(folders, joined) << "line " << line;
     }
+    SetCurrentDirectoryW(previous);
 }
 
 TEST(Rules, SystemErrorTextOrTheCodesNumber) {

@@ -26,13 +26,32 @@ TEST(Settings, FirstRunWritesEveryDefaultInOrderAndCreatesTheIconsFolder) {
         TempDir dir;
         const std::string icons = std::string(dir.Path()) + "\\icons";
         const std::string expected = DefaultSettings(icons, os == 51 ? "\\FldXP0" : "\\fld0");
-        OptionTexts options = LoadSettings(dir / "Vorelkin.exe", os);
+        SettingsAsRead options = LoadSettings(dir / "Vorelkin.exe", os);
         EXPECT_EQ(expected, ReadBytes(dir / "vrkcfg.ini")) << os;
         EXPECT_TRUE(Attributes(icons.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
         EXPECT_EQ(std::string(dir.Path()) + "\\", std::string(g_strExeDir));
         SaveSettings(options); // an untouched model writes the same file back
         EXPECT_EQ(expected, ReadBytes(dir / "vrkcfg.ini")) << os;
     }
+}
+
+// The popup's own change to a key (its sheet's icon for slot 1) is the
+// user's choice and is written over an edit made meanwhile; a key only the
+// edit changed keeps the edit's text as it stands, not normalised.
+TEST(Settings, TheWriteBackPutsThisRunsOwnChangeOverAnEditMadeMeanwhile) {
+    TempDir dir;
+    SettingsAsRead read = LoadSettings(dir / "Vorelkin.exe", 0);
+    std::string edited = ReadBytes(g_strIniPath);
+    for (const char* key : {"PATH_1=", "PATH_2="})
+        edited.insert(edited.find(key) + 7, "C:\\theirs");
+    edited.replace(edited.find("ICON_INDEX_5=0"), 14, "ICON_INDEX_5=7x");
+    ASSERT_TRUE(WriteBytes(g_strIniPath, edited));
+    g_arrIconPath[1] = "C:\\mine.ico";
+    SaveSettings(read);
+    std::string expected = edited;
+    const size_t path1 = expected.find("PATH_1=") + 7;
+    expected.replace(path1, expected.find('\r', path1) - path1, "C:\\mine.ico");
+    EXPECT_EQ(expected, ReadBytes(g_strIniPath));
 }
 
 // A settings file held open without sharing (a scanner, a backup) is waited
@@ -52,7 +71,7 @@ TEST(Settings, AFileThatCannotBeReadKeepsTheUsersValues) {
             Sleep(heldMs);
             CloseHandle(held);
         });
-        OptionTexts options;
+        SettingsAsRead options;
         std::vector<std::string> boxes =
             AnswerBoxesWhile([&] { options = LoadSettings(dir / "Vorelkin.exe", 0); });
         release.join();
@@ -116,10 +135,10 @@ TEST(Settings, ValuesAreReadNormalisedAndWrittenBackWithForeignLines) {
 }
 
 // This process as the collector, and as a launch that sends forged
-// messages: each is taken whole or refused whole; a share, a device, a
-// relative name or a dotted one is refused from its text alone, even where
-// the file system would find the folder; nothing is taken while a choice is
-// in hand.
+// messages: each is taken whole or refused whole; a device, a relative or
+// drive-relative name or a dotted one is refused from its text alone, even
+// where the file system would find the folder, and a share is taken; nothing
+// is taken while a choice is in hand.
 TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
     TempDir dir;
     WriteBytes(dir / "file", "");
@@ -131,6 +150,12 @@ TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
     std::wstring many;
     for (int i = 0; i < 101; ++i)
         many += b + L'\0';
+    // Wine serves \\server\share from dosdevices\unc\server\share in its prefix.
+    const std::wstring share = L"\\\\vrkhost\\share";
+    std::string unc = "Z:" + std::string(getenv("WINEPREFIX") ? getenv("WINEPREFIX") : "");
+    std::replace(unc.begin(), unc.end(), '/', '\\');
+    for (const char* level : {"\\dosdevices", "\\unc", "\\vrkhost", "\\share"})
+        CreateDirectoryA((unc += level).c_str(), nullptr);
     // The message, whether a choice is in hand, the answer, the folders taken.
     const std::tuple<int, std::string, bool, HandOverAnswer, int> rows[] = {
         {__LINE__, message(folder + L"\\none" + end), false, HandOverAnswer::kRefused, 0},
@@ -140,7 +165,10 @@ TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
         {__LINE__, message(b + L'\0'), false, HandOverAnswer::kRefused, 0},
         {__LINE__, message(L"b" + end), false, HandOverAnswer::kRefused, 0},
         {__LINE__, message(b + L'\0' + L"b" + end), false, HandOverAnswer::kRefused, 0},
-        {__LINE__, message(L"\\\\localhost\\C$" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(share + end), false, HandOverAnswer::kTaken, 1},
+        {__LINE__, message(L"\\\\vrkhost\\" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(folder.substr(0, 2) + L"b" + end), false, HandOverAnswer::kRefused, 0},
+        {__LINE__, message(b), false, HandOverAnswer::kRefused, 0},
         {__LINE__, message(L"\\\\?\\" + b + end), false, HandOverAnswer::kRefused, 0},
         {__LINE__, message(L"\\\\.\\" + b + end), false, HandOverAnswer::kRefused, 0},
         {__LINE__, message(b + L"\\..\\b" + end), false, HandOverAnswer::kRefused, 0},
@@ -159,28 +187,49 @@ TEST(FolderCollector, TakesOnlySoundHandOversAndOnlyWhileCollecting) {
     ASSERT_FALSE(collector.HandOverOrCollect(first, mine)); // no collector yet: this one
     ASSERT_TRUE(g_bCollectingFolders);
     const WideText pipe = CollectorPipeName(OwnExecutablePath());
+    // One launch after another, as Explorer starts them: each must hear its
+    // answer, however the last one's close and the next one's connect fall.
     for (const auto& [line, bytes, inHand, answer, taken] : rows) {
-        std::optional<ChoiceInHand> choice;
-        if (inHand)
-            choice.emplace();
-        std::atomic<bool> done(false);
-        HandOverAnswer heard = HandOverAnswer::kNoCollector;
-        std::thread launch([&] {
-            heard = SendHandOver(pipe, bytes.data(), DWORD(bytes.size()));
-            done = true;
-        });
-        // The collector takes folders on this thread, as on the popup's.
-        WaitFor([&] {
-            MSG m;
-            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageW(&m);
-            return done.load();
-        });
-        launch.join();
-        EXPECT_EQ(answer, heard) << "line " << line;
-        EXPECT_EQ(taken, mine.Count()) << "line " << line;
+        // Read where the next byte cannot be: the rules never look past the
+        // message's end.
+        const SIZE_T page = 4096, pages = (bytes.size() + page - 1) / page;
+        BYTE* base = (BYTE*)VirtualAlloc(nullptr, (pages + 1) * page, MEM_COMMIT, PAGE_READWRITE);
+        DWORD old = 0;
+        ASSERT_TRUE(base && VirtualProtect(base + pages * page, page, PAGE_NOACCESS, &old));
+        BYTE* flush = base + pages * page - bytes.size();
+        memcpy(flush, bytes.data(), bytes.size());
+        TargetFolders read;
+        EXPECT_EQ(answer == HandOverAnswer::kTaken || inHand,
+                  ReadHandOver(flush, DWORD(bytes.size()), read))
+            << "line " << line;
+        VirtualFree(base, 0, MEM_RELEASE);
+    }
+    for (int round = 0; round < 20; ++round) {
+        for (const auto& [line, bytes, inHand, answer, taken] : rows) {
+            mine.Clear();
+            std::optional<ChoiceInHand> choice;
+            if (inHand)
+                choice.emplace();
+            std::atomic<bool> done(false);
+            HandOverAnswer heard = HandOverAnswer::kNoCollector;
+            std::thread launch([&] {
+                heard = SendHandOver(pipe, bytes.data(), DWORD(bytes.size()));
+                done = true;
+            });
+            // The collector takes folders on this thread, as on the popup's.
+            WaitFor([&] {
+                MSG m;
+                while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+                    DispatchMessageW(&m);
+                return done.load();
+            });
+            launch.join();
+            EXPECT_EQ(answer, heard) << "line " << line << ", round " << round;
+            EXPECT_EQ(taken, mine.Count()) << "line " << line;
+        }
     }
     SetCurrentDirectoryW(previous);
+    RemoveDirectoryA(unc.c_str());
 }
 
 // The collector's pipe admits this user alone, and no one can make a
@@ -210,6 +259,27 @@ TEST(FolderCollector, ThePipeAdmitsThisUserAloneAndOnce) {
     ASSERT_TRUE(GetTokenInformation(token, TokenUser, &me, sizeof(me), &size));
     EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
     EXPECT_TRUE(EqualSid(&ace->SidStart, me.user.User.Sid));
+
+    // Labelled with our own integrity level: no process below it reads or
+    // writes the pipe.
+    PACL sacl = nullptr;
+    PSECURITY_DESCRIPTOR labelled = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, GetSecurityInfo(pipe, SE_KERNEL_OBJECT, LABEL_SECURITY_INFORMATION,
+                                             nullptr, nullptr, nullptr, &sacl, &labelled));
+    ScopedLocalMemory ownedLabel(labelled);
+    ASSERT_TRUE(sacl);
+    ASSERT_EQ(1, sacl->AceCount);
+    SYSTEM_MANDATORY_LABEL_ACE* label = nullptr;
+    ASSERT_TRUE(GetAce(sacl, 0, (void**)&label));
+    union {
+        TOKEN_MANDATORY_LABEL label;
+        BYTE bytes[sizeof(TOKEN_MANDATORY_LABEL) + SECURITY_MAX_SID_SIZE];
+    } level;
+    ASSERT_TRUE(GetTokenInformation(token, TokenIntegrityLevel, &level, sizeof(level), &size));
+    EXPECT_EQ(SYSTEM_MANDATORY_LABEL_ACE_TYPE, label->Header.AceType);
+    EXPECT_EQ(DWORD(SYSTEM_MANDATORY_LABEL_NO_WRITE_UP | SYSTEM_MANDATORY_LABEL_NO_READ_UP),
+              label->Mask);
+    EXPECT_TRUE(EqualSid(&label->SidStart, level.label.Label.Sid));
 }
 
 // A collector that read the folders and never answered may still mark
@@ -280,40 +350,51 @@ TEST(IniFile, ASessionWaitsForTheLock) {
     EXPECT_TRUE(wrote);
 }
 
-// A window of a launch that waited the lock's whole limit never counts as
-// hung, which would make the system ghost the popup and give up on it.
-TEST(IniFile, AWaitForTheLockKeepsTheWindowResponding) {
+// A launch that waited the lock's whole limit writes nothing, in a session
+// or not: a write without the lock could undo the holder's. Its window never
+// counts as hung, which would make the system ghost the popup and give up on
+// it.
+TEST(IniFile, AWaitForTheLockThatTimesOutWritesNothingAndKeepsTheWindowResponding) {
     TempDir dir;
     const CString ini = dir / "t.ini";
-    std::atomic<bool> held(false), done(false);
+    const std::string before = "[S]\r\nK=old\r\n";
+    ASSERT_TRUE(WriteBytes(ini, before));
+    std::atomic<bool> held(false), done(false), wrote(true);
     std::thread holder([&] {
         IniFileLock lock(ini);
         held = true;
         WaitFor([&] { return done.load(); });
     });
     ASSERT_TRUE(WaitFor([&] { return held.load(); }));
+    std::thread plain([&] { wrote = SetStringINI(ini, "S", "K", "plain") != FALSE; });
     HWND window =
         CreateWindowA("Static", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     MSG message; // responding until the wait
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
-    EXPECT_FALSE(IniFileLock(ini).Owned());
+    {
+        IniFileSession session(ini);
+        EXPECT_FALSE(SetStringINI(ini, "S", "K", "session"));
+    }
     EXPECT_FALSE(IsHungAppWindow(window));
+    plain.join();
+    EXPECT_FALSE(wrote);
+    EXPECT_EQ(before, ReadBytes(ini));
     done = true;
     holder.join();
     DestroyWindow(window);
 }
 
 // A Unicode file is edited in its own encoding; the values read are CP932.
-TEST(IniFile, KeepsTheEncodingAndReportsOnlyNonEmptyValues) {
+TEST(IniFile, KeepsUnicodeAndReportsOnlyNonEmptyValues) {
     auto utf16 = [](std::u16string_view text) {
         return "\xFF\xFE"s + std::string((const char*)text.data(), text.size() * 2);
     };
-    // Each file as it was and as the two writes leave it.
+    // Each file as it was and as the two writes leave it. UTF-8, which the
+    // profile reader takes for ANSI text, becomes UTF-16 as Windows reads it.
+    const std::string after = utf16(u"[他]\r\nキー=値\r\n[S]\r\n K =表ソ\r\nL=新\r\n");
     const std::string files[][2] = {
-        {utf16(u"[他]\r\nキー=値\r\n[S]\r\n K = 旧 \r\n"),
-         utf16(u"[他]\r\nキー=値\r\n[S]\r\n K =表ソ\r\nL=新\r\n")},
-        {u8"\uFEFF[他]\r\nキー=値\r\n[S]\r\n K = 旧 \r\n",
-         u8"\uFEFF[他]\r\nキー=値\r\n[S]\r\n K =表ソ\r\nL=新\r\n"},
+        {utf16(u"[他]\r\nキー=値\r\n[S]\r\n K = 旧 \r\n"), after},
+        {u8"\uFEFF[他]\r\nキー=値\r\n[S]\r\n K = 旧 \r\n", after},
     };
     TempDir dir;
     const CString ini = dir / "t.ini";
