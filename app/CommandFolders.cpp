@@ -83,7 +83,10 @@ void FolderMarking::Mark(const wchar_t* word, const CString& iconPath, int iconI
         m_outcome.Note(kCommandNoFolder);
         return;
     }
-    g_targetFolders.AddSpelled(name, path); // the name the engine's texts show
+    // The name the engine's texts and its change notice use; the folder in
+    // hand alone, so that a long list is not searched for each one.
+    g_targetFolders.Clear();
+    g_targetFolders.AddSpelled(name, path);
     m_failure = WideText();
     AcquireSRWLockExclusive(&g_marking);
     m_marked = true;
