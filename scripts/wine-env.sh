@@ -9,6 +9,9 @@
 vorelkin_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 # makes Wine's ANSI code page 932
+# The users' zone, nine hours from UTC, so a time shown in UTC shows up;
+# Wine takes each program's zone from TZ.
+export TZ=Asia/Tokyo
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=" # nothing waits for a download
 

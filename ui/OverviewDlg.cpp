@@ -60,7 +60,6 @@ COverviewDlg::COverviewDlg(const wchar_t* folder) : CDialog(IDD_OVERVIEW), m_fol
 }
 
 COverviewDlg::~COverviewDlg() {
-    m_scan.Finish();
     if (m_hWnd)
         DestroyWindow(m_hWnd);
 }
@@ -188,8 +187,8 @@ void COverviewDlg::OnMinMaxInfo(MINMAXINFO& info) {
 
 void COverviewDlg::OnCancel() {
     // Esc stops a running scan and keeps what it found; once nothing runs,
-    // it closes the window.
-    if (m_scan.IsRunning()) {
+    // or the scan is already asked to stop, it closes the window.
+    if (m_scan.IsRunning() && !m_scan.IsStopping()) {
         m_scan.Stop();
         SetStatusLine(L"中止しています...");
         return;
@@ -198,9 +197,8 @@ void COverviewDlg::OnCancel() {
 }
 
 void COverviewDlg::OnDestroy() {
-    ShowWindow(m_hWnd, SW_HIDE); // the scan may take a moment to stop
     KillTimer(m_hWnd, kProgressTimer);
-    m_scan.Finish();
+    m_scan.LetGo();
     PostQuitMessage(0);
 }
 

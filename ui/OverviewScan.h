@@ -6,7 +6,7 @@
 
 #include "../framework/Scoped.h"
 
-class COverviewScan : private MarkScanSink {
+class COverviewScan {
   public:
     // Posted to the window with the scan's number: marks wait (the first
     // since the last take), and the scan has ended (the totals are ready).
@@ -15,43 +15,35 @@ class COverviewScan : private MarkScanSink {
     static const UINT kMarksWaiting = WM_APP + 1;
     static const UINT kScanEnded = WM_APP + 2;
 
-    COverviewScan();
+    COverviewScan() = default;
     COverviewScan(const COverviewScan&) = delete;
     COverviewScan& operator=(const COverviewScan&) = delete;
-    ~COverviewScan();
+    ~COverviewScan() { LetGo(); }
 
-    // Starts on the folder and everything beneath it; false when no thread
-    // could be started.
+    // Starts on the folder and everything beneath it, letting go of the
+    // scan before; false when no thread could be started.
     bool Start(HWND window, const wchar_t* root, const SlotIcons& slots);
-    // Asks a running scan to end soon; what it found stays.
-    void Stop() { InterlockedExchange(&m_stop, 1); }
-    // Stops the scan and waits for its thread.
-    void Finish();
-    bool IsRunning() const { return m_thread.IsValid() && !m_ended; }
+    // Asks a running scan to end soon and cancels the call it waits in;
+    // what it found stays.
+    void Stop();
+    // Stops the scan and forgets it, without waiting: a listing on a share
+    // that stopped answering can hold its thread for a minute. The thread
+    // ends on its own and nothing it still finds reaches the window.
+    void LetGo();
+    bool IsRunning() const;
+    bool IsStopping() const;
     WPARAM Number() const { return m_number; }
 
     // The marks found since the last call, appended to the list.
     void TakeFound(MarkList& into);
-    unsigned Scanned() const { return (unsigned)m_scanned; }
+    unsigned Scanned() const;
     // Valid once kScanEnded has come.
-    const ScanTotals& Totals() const { return m_totals; }
+    const ScanTotals& Totals() const;
 
   private:
-    static DWORD WINAPI Run(LPVOID self);
-    void Found(const FolderMark& mark) override;
-    void Progress(unsigned scanned) override { InterlockedExchange(&m_scanned, (LONG)scanned); }
+    class Job;
 
-    HWND m_window = nullptr;
-    WideText m_root;
-    SlotIcons m_slots;
+    Job* m_job = nullptr; // shared with its thread
     ScopedKernelHandle m_thread;
     WPARAM m_number = 0;
-    volatile LONG m_stop = 0;
-    volatile LONG m_scanned = 0;
-    volatile LONG m_ended = 0;
-    ScanTotals m_totals;
-
-    CRITICAL_SECTION m_lock;
-    MarkList m_found;      // under m_lock
-    bool m_posted = false; // under m_lock: a kMarksWaiting not yet taken
 };

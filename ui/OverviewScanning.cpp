@@ -5,7 +5,6 @@
 #include "../res/resource.h"
 
 void COverviewDlg::StartScan() {
-    m_scan.Finish();
     m_marksWaiting = false;
     {
         Selection none(*this, false);
@@ -56,6 +55,10 @@ void COverviewDlg::OnScanEnded(WPARAM number) {
 void COverviewDlg::OnProgressTimer() {
     if (!m_scan.IsRunning())
         return;
+    if (m_scan.IsStopping()) { // again: a call begun just after the cancel missed it
+        m_scan.Stop();
+        return;
+    }
     if (m_marksWaiting && GetTickCount() - m_lastBatch >= kBatchMs)
         TakeMarks();
     wchar_t text[64];

@@ -13,14 +13,6 @@
 namespace {
 using namespace std::string_literals;
 
-std::string Utf8(const std::wstring& text) {
-    std::string bytes(4 * text.size() + 1, '\0');
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], (int)bytes.size(),
-                                   nullptr, nullptr);
-    bytes.resize(size > 0 ? size - 1 : 0);
-    return bytes;
-}
-
 std::wstring Wide(const CString& cp932) {
     return (const wchar_t*)WideText(cp932);
 }
@@ -36,13 +28,11 @@ void Folder(const std::wstring& path, DWORD attributes, const std::string& ini =
     if (!ini.empty()) {
         ScopedFile file(CreateFileW(Long(path + L"\\desktop.ini").c_str(), GENERIC_WRITE, 0,
                                     nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
-        SYSTEMTIME local = {2024, 7, 0, 1, 12, 34, 56, 0}, utc;
-        FILETIME time = {};
         DWORD written = 0;
-        ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) &&
-                    SystemTimeToFileTime(&utc, &time) &&
-                    WriteFile(file, ini.data(), (DWORD)ini.size(), &written, nullptr) &&
-                    SetFileTime(file, nullptr, nullptr, &time));
+        ASSERT_TRUE(WriteFile(file, ini.data(), (DWORD)ini.size(), &written, nullptr));
+        file.Reset();
+        ASSERT_TRUE(SetLocalWriteTime(Long(path + L"\\desktop.ini").c_str(),
+                                      {2024, 7, 0, 1, 12, 34, 56, 0}));
     }
     ASSERT_TRUE(
         SetFileAttributesW(Long(path).c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));

@@ -1,6 +1,7 @@
 // The overview window of the real program, driven by keys and the pointer
 // and read across the process boundary as a user would read it.
 #include "app/WideText.h"
+#include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Desktop.h"
 
@@ -12,8 +13,9 @@
 namespace {
 using Rows = std::vector<std::string>;
 
-// A row's status and the folder's name under the tree, "重要 a".
-Rows ReadRows(HWND list, DWORD pid, const CString& tree) {
+// A row's status and the folder's name under the tree, "重要 a", and with
+// the time its time column shows.
+Rows ReadRows(HWND list, DWORD pid, const CString& tree, bool withTime = false) {
     Rows rows;
     HANDLE process =
         OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
@@ -24,7 +26,9 @@ Rows ReadRows(HWND list, DWORD pid, const CString& tree) {
     const int count = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
     for (int row = 0; remote && row < count; ++row) {
         std::string line;
-        for (int column : {0, 1}) {
+        for (int column : {0, 1, 3}) {
+            if (column == 3 && !withTime)
+                break;
             LVITEMW item = {};
             item.iSubItem = column;
             item.pszText = (wchar_t*)(remote + sizeof(LVITEMW));
@@ -35,7 +39,9 @@ Rows ReadRows(HWND list, DWORD pid, const CString& tree) {
             ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(text), nullptr);
             char cp932[kChars * 2] = "";
             WideCharToMultiByte(932, 0, text, -1, cp932, sizeof(cp932), nullptr, nullptr);
-            line += column ? std::string(" ") + (cp932 + tree.GetLength() + 1) : cp932;
+            line += column == 1 ? std::string(" ") + (cp932 + tree.GetLength() + 1)
+                    : column    ? std::string(" ") + cp932
+                                : cp932;
         }
         rows.push_back(line);
     }
@@ -59,6 +65,19 @@ std::string Narrow(const std::wstring& text) {
     CString cp932;
     SpellInCp932(text.c_str(), cp932);
     return std::string(cp932);
+}
+
+// The status filter's entries, as its list offers them.
+Rows FilterEntries(HWND combo) {
+    Rows entries;
+    const int count = (int)SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[64] = L"";
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 64)
+            SendMessageW(combo, CB_GETLBTEXT, i, (LPARAM)text);
+        entries.push_back(Narrow(text));
+    }
+    return entries;
 }
 
 std::wstring Clipboard() {
@@ -87,12 +106,13 @@ void ClickHeader(HWND list, int column) {
 }
 } // namespace
 
-// A small tree scanned in the window: the status filter and the text filter
-// narrow the rows; a header click sorts and its key reverses; "状態を変更..."
-// runs the popup on the two selected rows, which then show the new status;
-// Ctrl+C copies the selected rows and Ctrl+S saves the rows shown; the
-// settings sheet's OK writes the one key it changed and matches the statuses
-// again; closing writes no settings.
+// A small tree scanned in the window, times in local time and an unreadable
+// desktop.ini counted: the status filter and the text filter narrow the
+// rows; a header click sorts and its key reverses; "状態を変更..." runs the
+// popup on the two selected rows, which then show the new status; Ctrl+C
+// copies the selected rows and Ctrl+S saves the rows shown; the settings
+// sheet's OK writes the one key it changed and matches the statuses again;
+// closing writes no settings.
 TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     Install install(true);
     const CString tree = install.Target();
@@ -106,26 +126,39 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
         {"a", "IconFile=" + icons + "fld02.ico\r\nIconIndex=0\r\nInfoTip=資料\r\n"},
         {"b", "IconFile=" + icons + "fld04.ico\r\nIconIndex=0\r\nInfoTip=資料\r\n"},
         {"c", "InfoTip=メモ\r\n"},
-        {"d", "IconFile=" + own + "\r\nIconIndex=0\r\n"},
+        {"d", "IconFile=" + own + "\r\nIconIndex=0\r\nInfoTip=メモ\r\n"},
+        {"e", "InfoTip=読めない\r\n"},
     };
     for (const auto& folder : folders) {
         CString path = tree + "\\" + folder.name;
         ASSERT_TRUE(CreateDirectoryA(path, nullptr));
         ASSERT_TRUE(
             WriteBytes(path + "\\desktop.ini", "[.ShellClassInfo]\r\n" + std::string(folder.ini)));
+        ASSERT_TRUE(
+            SetLocalWriteTime(WideText(path + "\\desktop.ini"), {2024, 7, 0, 1, 12, 34, 56, 0}));
         SetFileAttributesA(path, FILE_ATTRIBUTE_SYSTEM);
     }
+    // e's desktop.ini, held by another program, cannot be read: no row, one
+    // folder counted as unreadable.
+    ScopedFile held(CreateFileA(tree + "\\e\\desktop.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    ASSERT_TRUE(held.IsValid());
     Process process;
     ASSERT_TRUE(install.Launch(process, "/list \"" + tree + "\""));
     HWND window = WaitForDialog(process.Id(), [](HWND w) { return GetMenu(w) != nullptr; });
     ASSERT_TRUE(window);
     EXPECT_EQ("状態の一覧 - " + std::string(tree), std::string(TextOf(window)));
-    HWND list = GetDlgItem(window, IDC_OV_LIST);
-    ASSERT_TRUE(WaitFor(
-        [&] { return strstr(TextOf(GetDlgItem(window, IDC_OV_STATUS_LINE)), "印のある"); }));
+    HWND list = GetDlgItem(window, IDC_OV_LIST), combo = GetDlgItem(window, IDC_OV_STATUS);
+    HWND line = GetDlgItem(window, IDC_OV_STATUS_LINE);
+    ASSERT_TRUE(WaitFor([&] { return strstr(TextOf(line), "印のある"); }));
+    EXPECT_TRUE(strstr(TextOf(line), "読めなかったフォルダ 1 個")) << TextOf(line);
+    held.Reset();
     const std::string settings = ReadBytes(install.Ini());
     auto rows = [&] { return ReadRows(list, process.Id(), tree); };
-    EXPECT_EQ(Rows({"重要 a", "未処理 b", "標準 c", "その他 d"}), rows());
+    // The time as the user's clock showed it, not UTC.
+    const std::string t = " 2024-07-01 12:34:56";
+    EXPECT_EQ(Rows({"重要 a" + t, "未処理 b" + t, "標準 c" + t, "その他 d" + t}),
+              ReadRows(list, process.Id(), tree, true));
 
     SetForegroundWindow(window);
     ASSERT_TRUE(WaitForKeyboard(window));
@@ -173,29 +206,42 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
         return rows() == Rows({"その他 d", "重要 a", "重要 b", "標準 c"});
     }));
 
-    // Ctrl+C copies the two rows still selected; Ctrl+S saves every row
-    // shown, in the order shown.
+    // Ctrl+C copies the two rows still selected.
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
     ASSERT_TRUE(WaitForKeyboard(window));
     Chord(VK_CONTROL, 'C');
     std::wstring copied;
-    ASSERT_TRUE(WaitFor([&] { return (copied = Clipboard()).size() > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return (copied = Clipboard()).size() > 0; }))
+        << "focus on " << GetDlgCtrlID(FocusOf(window)) << ", rows selected "
+        << SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0);
     const std::wstring at = std::wstring(WideText("\t" + tree + "\\"));
     EXPECT_EQ(0u, copied.find(L"重要" + at + L"a\t資料\t")) << Narrow(copied);
     EXPECT_NE(std::wstring::npos, copied.find(L"\r\n重要" + at + L"b\t資料\t"));
     EXPECT_EQ(2, std::count(copied.begin(), copied.end(), L'\n'));
+
+    // Ctrl+S saves exactly the rows the text filter leaves, in the order
+    // shown (d before c, whose path comes first).
+    PressKey(VK_TAB); // from the list round to the text box
+    PressKey(VK_TAB);
+    TypeText("メモ");
+    ASSERT_TRUE(WaitFor([&] { return rows() == Rows({"その他 d", "標準 c"}); }));
     const CString saved = install.Dir() + "\\saved.tsv";
     Chord(VK_CONTROL, 'S');
     ASSERT_TRUE(ChooseFile(process.Id(), saved));
-    ASSERT_TRUE(WaitFor([&] { return FileExists(saved); }));
-    std::string lines = ReadBytes(saved);
-    size_t d = lines.find("\\d\t"), a = lines.find("\\a\t"), b = lines.find("\\b\t");
-    EXPECT_TRUE(d != std::string::npos && d < a && a < b && b < lines.find("\\c\t"));
+    ASSERT_TRUE(WaitFor([&] { return strstr(TextOf(line), "2 行を書き出しました: "); }));
+    const std::string root = Utf8(WideText(tree)), time = "\t2024-07-01 12:34:56\r\n";
+    EXPECT_EQ(u8"\uFEFF状態\tフォルダ\t説明\t更新日時\r\nその他\t" + root + u8"\\d\tメモ" + time +
+                  u8"標準\t" + root + u8"\\c\tメモ" + time,
+              ReadBytes(saved));
 
     // Ctrl+, and "変更..." make own.ico slot 1's file; OK writes that key
-    // alone, over a hand edit made meanwhile, and d shows 必須 at once.
+    // alone, over hand edits made meanwhile (an option, slot 2's icon), and
+    // d shows 必須 at once. The status filter still counts every row.
     std::string edited = settings;
     edited.replace(edited.find("TOUMEIDO=50"), 11, "TOUMEIDO=80");
+    const CString path2 = icons + "fld02.ico";
+    edited.replace(edited.find(std::string(path2)), (size_t)path2.GetLength(),
+                   std::string(icons + "FldXP02.ico"));
     ASSERT_TRUE(WriteBytes(install.Ini(), edited));
     ASSERT_TRUE(WaitForKeyboard(window));
     Chord(VK_CONTROL, VK_OEM_COMMA);
@@ -206,7 +252,8 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     ASSERT_TRUE(ChooseFile(process.Id(), own));
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(sheet); }));
     PostClick(sheet, IDOK);
-    EXPECT_TRUE(WaitFor([&] { return rows() == Rows({"重要 a", "重要 b", "必須 d", "標準 c"}); }));
+    EXPECT_TRUE(WaitFor([&] { return rows() == Rows({"必須 d", "標準 c"}); }));
+    EXPECT_EQ(Rows({"すべて (4)", "標準 (1)", "必須 (1)", "重要 (2)"}), FilterEntries(combo));
     const CString path1 = icons + "fld01.ico";
     edited.replace(edited.find(std::string(path1)), (size_t)path1.GetLength(), std::string(own));
 
@@ -214,6 +261,27 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     PressKey(VK_ESCAPE);
     EXPECT_EQ(0u, process.WaitExit());
     EXPECT_EQ(edited, ReadBytes(install.Ini())); // nothing more at exit
+}
+
+// Scans that wait as on a share that stopped answering (the test build's
+// program), the first for good: F5 starts the next at once, Esc cancels the
+// call that one waits in, and the window closes and the process ends while
+// the first still waits.
+TEST(OverviewWindow, ClosesAndEndsWhileItsScanWaitsOnADeadShare) {
+    Install install(false, "VorelkinStuckScan.exe");
+    Process process;
+    ASSERT_TRUE(install.Launch(process, "/list \"" + install.Target() + "\""));
+    HWND window = WaitForDialog(process.Id(), [](HWND w) { return GetMenu(w) != nullptr; });
+    ASSERT_TRUE(window);
+    HWND line = GetDlgItem(window, IDC_OV_STATUS_LINE);
+    SetForegroundWindow(window);
+    ASSERT_TRUE(WaitForKeyboard(window));
+    PressKey(VK_F5);
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return std::string(TextOf(line)).rfind("中止しました: ", 0) == 0; }))
+        << TextOf(line);
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(0u, process.WaitExit(3000));
 }
 
 // "/list" alone asks for the folder first; cancelled, the program ends before

@@ -72,6 +72,28 @@ std::vector<std::string> IniLines(const std::string& bytes) {
     return lines;
 }
 
+std::string Utf8(const wchar_t* text) {
+    std::string bytes(4 * wcslen(text) + 1, '\0');
+    int size =
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, &bytes[0], (int)bytes.size(), nullptr, nullptr);
+    bytes.resize(size > 0 ? size - 1 : 0);
+    return bytes;
+}
+
+bool SetLocalWriteTime(const wchar_t* path, const SYSTEMTIME& local) {
+    HANDLE file = CreateFileW(path, FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    SYSTEMTIME utc;
+    FILETIME time;
+    bool set = TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) &&
+               SystemTimeToFileTime(&utc, &time) && SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+    return set;
+}
+
 std::string DefaultSettings(const std::string& icons, const char* prefix) {
     std::string text = "[FolderPath]\r\nICON_FOLDER=" + icons + "\r\n[IconPath]\r\n";
     for (int slot = 0; slot < IconSlot::Count; ++slot) {

@@ -30,10 +30,18 @@ void RemoveTree(const char* path);
 std::string ReadBytes(const char* path);
 bool WriteBytes(const char* path, const std::string& bytes);
 DWORD Attributes(const char* path);
+// Sets the file's last write time to a time of this process's zone, as the
+// user's clock showed it.
+bool SetLocalWriteTime(const wchar_t* path, const SYSTEMTIME& local);
 inline bool FileExists(const char* path) {
     return Attributes(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The text in UTF-8.
+std::string Utf8(const wchar_t* text);
+inline std::string Utf8(const std::wstring& text) {
+    return Utf8(text.c_str());
+}
 // The piece count times over, as one text.
 std::string Repeat(const char* piece, int count);
 // The non-blank lines of an INI file's bytes, without line ends.

@@ -10,14 +10,6 @@
 using namespace std::string_literals;
 
 namespace {
-std::string Utf8(const wchar_t* text) {
-    std::string bytes(4 * wcslen(text) + 1, '\0');
-    int size =
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, &bytes[0], (int)bytes.size(), nullptr, nullptr);
-    bytes.resize(size > 0 ? size - 1 : 0);
-    return bytes;
-}
-
 // UTF-16LE with its byte-order mark, as Windows' own desktop.ini files are.
 std::string Utf16(const wchar_t* text) {
     return "\xFF\xFE"s + std::string((const char*)text, 2 * wcslen(text));
