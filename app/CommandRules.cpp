@@ -1,6 +1,7 @@
 #include "CommandRules.h"
 
 #include "CommandWords.h"
+#include "TargetFolders.h"
 
 #include "../overview/FolderMarks.h"
 #include "../ui/CommentDlg.h"
@@ -125,21 +126,6 @@ void ReadImport(const WordList& words, ScriptCommand& command) {
     }
     if (from != to)
         Bad(command, L"/from と /to は二つ一緒に指定してください");
-}
-
-bool IsDeviceName(const wchar_t* part, int length) {
-    int base = 0;
-    while (base < length && part[base] != L'.')
-        ++base;
-    while (base > 0 && part[base - 1] == L' ')
-        --base;
-    static const wchar_t* const kNames[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
-    for (const wchar_t* name : kNames) {
-        if (base == (int)wcslen(name) && _wcsnicmp(part, name, (size_t)base) == 0)
-            return true;
-    }
-    bool numbered = base == 4 && part[3] >= L'1' && part[3] <= L'9';
-    return numbered && (_wcsnicmp(part, L"COM", 3) == 0 || _wcsnicmp(part, L"LPT", 3) == 0);
 }
 } // namespace
 
