@@ -40,8 +40,12 @@ int StartWindowProgram() {
     line += L"\"";
     line += ArgumentsOf(GetCommandLineW());
     wchar_t* writable = _wcsdup(line); // CreateProcessW may write into it
+    // No standard handles of ours: a script reading this program's output
+    // would wait for the popup's end too. (Wine hands a child the parent's
+    // unless it is given others.)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
     PROCESS_INFORMATION started = {};
     BOOL ran = writable && CreateProcessW(path, writable, nullptr, nullptr, FALSE, 0, nullptr,
                                           nullptr, &startup, &started);

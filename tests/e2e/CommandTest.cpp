@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <string>
 #include <tuple>
@@ -68,6 +70,24 @@ Ran RunCommand(const Install& install, const char* program, const std::wstring& 
             text->append(buffer, read);
     }
     return ran;
+}
+
+// The process id of the install's running Vorelkin.exe; 0 when none runs.
+DWORD ProgramOf(const Install& install) {
+    ScopedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        ScopedKernelHandle process(
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        wchar_t image[MAX_PATH];
+        DWORD size = MAX_PATH;
+        if (process.IsValid() && QueryFullProcessImageNameW(process, 0, image, &size) &&
+            Wide(install.Dir() + "\\Vorelkin.exe") == image)
+            return entry.th32ProcessID;
+    }
+    return 0;
 }
 
 // An export's rows without their times, one folder moved to another.
@@ -224,6 +244,18 @@ TEST(Commands, MarkReadExportAndImportFromAScriptAsThePopupDoes) {
             EXPECT_EQ(before, state()) << "line " << line;
         }
     }
+    // Without a command: Vorelkin.exe on the same folders, the popup, while
+    // the console program has ended already.
+    ran = RunCommand(install, "Vorelkin.com", L"target\\none");
+    EXPECT_EQ(0u, ran.code);
+    DWORD popup = 0;
+    EXPECT_TRUE(WaitFor([&] { return (popup = ProgramOf(install)) != 0; }));
+    ScopedKernelHandle program(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, popup));
+    chooser = WaitForChooser(popup);
+    EXPECT_TRUE(chooser);
+    PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+    if (program.IsValid() && WaitForSingleObject(program, kWaitMs) != WAIT_OBJECT_0)
+        TerminateProcess(program, 99);
     ran = RunCommand(install, "Vorelkin.com", L"/?");
     EXPECT_EQ(0u, ran.code);
     EXPECT_NE(std::string::npos, ran.out.find("/import")) << ran.out;
