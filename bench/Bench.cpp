@@ -5,6 +5,7 @@
 #include "GuiCounts.h"
 #include "OverviewWindowBench.h"
 #include "ScanBench.h"
+#include "SetBench.h"
 #include "app/WideText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
@@ -607,6 +608,9 @@ int main(int argc, char** argv) {
     fflush(stdout);
     if (strchr(parts, 'w'))
         BenchOverviewWindow(argc > 3 ? argv[3] : nullptr, repetitions < 3 ? repetitions : 3);
+    fflush(stdout);
+    if (strchr(parts, 's'))
+        BenchSet(repetitions < 5 ? repetitions : 5);
     fflush(stdout);
     return 0;
 }
