@@ -127,11 +127,25 @@ void ReadImport(const WordList& words, ScriptCommand& command) {
     if (from != to)
         Bad(command, L"/from と /to は二つ一緒に指定してください");
 }
+
+// /unmark's folders, and /s anywhere among them.
+void ReadUnmark(const WordList& words, ScriptCommand& command) {
+    for (int i = 2; i < words.Count(); ++i) {
+        if (words.Is(i, L"/s"))
+            command.below = true;
+        else if (words[i][0] == L'/')
+            return (void)Bad(command, L"このスイッチは使えません: ", words[i]);
+        else
+            command.folders.Add(words[i]);
+    }
+    if (!command.folders.Count())
+        Bad(command, L"フォルダの名前がありません");
+}
 } // namespace
 
 int CommandOutcome::Code() const {
-    static const int kOrder[] = {kCommandBadLine, kCommandNotWritten, kCommandNoFolder, 5,
-                                 kCommandNoMark};
+    static const int kOrder[] = {kCommandBadLine, kCommandNotWritten, kCommandNoFolder,
+                                 kCommandLeftAlone, kCommandNoMark};
     for (int code : kOrder) {
         if (m_noted & (1u << code))
             return code;
@@ -165,6 +179,14 @@ void ReadScriptCommand(const wchar_t* commandLine, ScriptCommand& command) {
     } else if (words.Is(1, L"/import")) {
         command.kind = CommandKind::kImport;
         ReadImport(words, command);
+    } else if (words.Is(1, L"/undo") || words.Is(1, L"/redo")) {
+        // Without folders: the last action as a whole.
+        command.kind = words.Is(1, L"/undo") ? CommandKind::kUndo : CommandKind::kRedo;
+        if (words.Count() > 2)
+            ReadFolders(words, 2, false, command);
+    } else if (words.Is(1, L"/unmark")) {
+        command.kind = CommandKind::kUnmark;
+        ReadUnmark(words, command);
     } else {
         Bad(command, L"このコマンドはありません: ", first);
     }

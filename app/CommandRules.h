@@ -12,10 +12,13 @@ enum CommandExit {
     kCommandNoFolder = 2,   // a folder missing, no folder, or refused
     kCommandNotWritten = 3, // desktop.ini, the icon copy or a file not written
     kCommandBadLine = 4,    // nothing was changed
+    // left alone: nothing to undo or redo, or a key Vorelkin wrote has been
+    // changed since by another program
+    kCommandLeftAlone = 5,
 };
 
 // The outcomes of a run, folder by folder; its code is the first of 4, 3, 2,
-// then 1 that applies (a code between 2 and 1 may come later).
+// 5, then 1 that applies.
 class CommandOutcome {
   public:
     void Note(int code) { m_noted |= 1u << code; }
@@ -72,7 +75,7 @@ class WordList {
     GrowingList<WideText> m_words;
 };
 
-enum class CommandKind { kNone, kBad, kHelp, kSet, kGet, kList, kImport };
+enum class CommandKind { kNone, kBad, kHelp, kSet, kGet, kList, kImport, kUndo, kRedo, kUnmark };
 
 struct ScriptCommand {
     CommandKind kind = CommandKind::kNone;
@@ -84,7 +87,8 @@ struct ScriptCommand {
     int iconIndex = 0;
     bool describe = false;
     WideText description;
-    WordList folders; // /set, /get
+    WordList folders;   // /set, /get, /undo, /redo, /unmark
+    bool below = false; // /unmark /s: every marked folder in and under each
     // /import: the file and the folder its rows move from and to.
     WideText file, from, to;
 };

@@ -8,6 +8,8 @@
 #include "../framework/Scoped.h"
 #include "../overview/FolderMarks.h"
 #include "../ui/SelectDlg.h"
+#include "../undo/Journal.h"
+#include "../undo/Restore.h"
 
 #include <string.h>
 
@@ -24,10 +26,16 @@ const wchar_t kUsage[] =
     L"  Vorelkin /get <フォルダ>...\r\n"
     L"  Vorelkin /list <フォルダ> [/export <ファイル>]\r\n"
     L"  Vorelkin /import <ファイル> [/from <元のフォルダ> /to <新しいフォルダ>]\r\n"
+    L"  Vorelkin /undo [<フォルダ>...]  /redo [<フォルダ>...]\r\n"
+    L"      フォルダごとに一つ前へ・一つ先へ。フォルダなしで、最後の操作全体を\r\n"
+    L"  Vorelkin /unmark <フォルダ>... [/s]\r\n"
+    L"      Vorelkin が最初に変える前の状態へ。/s で、下の印のあるフォルダもすべて\r\n"
     L"  Vorelkin [<フォルダ>...]        ポップアップを開きます\r\n"
     L"\r\n"
     L"終了コード: 0 完了  1 印のないフォルダ (/get)  2 見つからない・フォルダでない・扱えない\r\n"
-    L"            3 書き込めない  4 コマンドラインの誤り (何も変えません)\r\n";
+    L"            3 書き込めない  4 コマンドラインの誤り (何も変えません)\r\n"
+    L"            5 そのまま: 元に戻す・やり直す変更がないか、Vorelkin が書いたキーを\r\n"
+    L"              ほかのプログラムが変えた\r\n";
 
 // The tip flag of the popup's choice: the description given, or each
 // folder's own kept; 標準 without one follows TIP_DELETE as its row does.
@@ -66,6 +74,7 @@ int RunSet(const ScriptCommand& command) {
     }
     CommandOutcome outcome;
     {
+        ActionRecorder action(ActionKind::kMark); // the command is one action
         FolderMarking marking(outcome);
         for (int i = 0; i < command.folders.Count(); ++i)
             marking.Mark(command.folders[i], iconPath, iconIndex, TipFlagOf(command),
@@ -139,6 +148,7 @@ int RunImport(const ScriptCommand& command) {
     const WideText to = moves ? ShownPathOf(LongPathOf(command.to)) : WideText();
     LoadScriptSettings();
     CommandOutcome outcome;
+    ActionRecorder action(ActionKind::kMark);
     FolderMarking marking(outcome);
     for (int i = 0; i < rows.Count(); ++i) {
         const ExportRow& row = rows[i];
@@ -154,11 +164,99 @@ int RunImport(const ScriptCommand& command) {
     }
     return outcome.Code();
 }
+// The folders the words name, each found or told.
+void FindFolders(const ScriptCommand& command, std::vector<WideText>& folders,
+                 CommandOutcome& outcome) {
+    for (int i = 0; i < command.folders.Count(); ++i) {
+        WideText name;
+        if (FindFolder(command.folders[i], name))
+            folders.push_back(name);
+        else
+            outcome.Note(kCommandNoFolder);
+    }
+}
+
+// Each folder not restored, one line under its reason.
+int TellRestored(const RestoreReport& report, CommandOutcome& outcome) {
+    if (report.journalUnreadable)
+        Tell(L"変更の履歴を読めません: ", JournalFolder());
+    for (const FolderResult& folder : report.folders) {
+        switch (folder.result) {
+        case RestoreResult::kDone:
+            break;
+        case RestoreResult::kNothing:
+            Tell(L"元に戻す・やり直す変更がありません: ", folder.folder);
+            outcome.Note(kCommandLeftAlone);
+            break;
+        case RestoreResult::kChanged:
+            Tell(L"Vorelkin が書いたキーをほかのプログラムが変えたので、そのままにしました: ",
+                 folder.folder);
+            outcome.Note(kCommandLeftAlone);
+            break;
+        case RestoreResult::kMissing:
+            Tell(kNoFolderText, folder.folder);
+            outcome.Note(kCommandNoFolder);
+            break;
+        case RestoreResult::kFailed:
+            Tell(L"書き込めません: ", folder.folder, folder.error);
+            outcome.Note(kCommandNotWritten);
+            break;
+        }
+    }
+    return outcome.Code();
+}
+
+int RunTakeBack(const ScriptCommand& command, bool undo) {
+    CommandOutcome outcome;
+    RestoreReport report;
+    if (!command.folders.Count()) {
+        if (TakeBackLast(undo, report))
+            return TellRestored(report, outcome);
+        Tell(undo ? L"元に戻す操作がありません" : L"やり直す操作がありません", L"");
+        return kCommandLeftAlone;
+    }
+    std::vector<WideText> folders;
+    FindFolders(command, folders, outcome);
+    TakeBackFolders(undo, folders, report);
+    return TellRestored(report, outcome);
+}
+
+// Collects the marked folders a scan finds.
+class MarkedFolders : public MarkScanSink {
+  public:
+    explicit MarkedFolders(std::vector<WideText>& folders) : m_folders(folders) {}
+    void Found(const FolderMark& mark) override { m_folders.push_back(mark.folder); }
+
+  private:
+    std::vector<WideText>& m_folders;
+};
+
+int RunUnmark(const ScriptCommand& command) {
+    CommandOutcome outcome;
+    std::vector<WideText> folders;
+    FindFolders(command, folders, outcome);
+    if (command.below) {
+        LoadScriptSettings();
+        std::vector<WideText> named;
+        named.swap(folders);
+        MarkedFolders found(folders);
+        for (const WideText& folder : named)
+            ScanFolderMarks(folder, CurrentSlotIcons(), found);
+    }
+    RestoreReport report;
+    UnmarkFolders(folders, report);
+    return TellRestored(report, outcome);
+}
+
+void TellUnwritable(const wchar_t* text) {
+    Tell(text, L"");
+}
 } // namespace
 
 bool RunScriptCommand(const wchar_t* commandLine, bool console, int& exitCode) {
     ScriptCommand command;
     ReadScriptCommand(commandLine, command);
+    ActionRecorder::s_tellUnwritable = TellUnwritable;
     switch (command.kind) {
     case CommandKind::kNone:
         return false;
@@ -178,6 +276,13 @@ bool RunScriptCommand(const wchar_t* commandLine, bool console, int& exitCode) {
         return true;
     case CommandKind::kImport:
         exitCode = RunImport(command);
+        return true;
+    case CommandKind::kUndo:
+    case CommandKind::kRedo:
+        exitCode = RunTakeBack(command, command.kind == CommandKind::kUndo);
+        return true;
+    case CommandKind::kUnmark:
+        exitCode = RunUnmark(command);
         return true;
     case CommandKind::kList:
         break;

@@ -230,6 +230,9 @@ TEST(Commands, MarkReadExportAndImportFromAScriptAsThePopupDoes) {
         {__LINE__, "Vorelkin.com", L"/set 1 target\\held target\\gone", 3, "held", 2, 0},
         {__LINE__, "Vorelkin.exe", L"/get target\\k1 file.txt target\\none", 2, "file.txt", 1, 2},
         {__LINE__, "Vorelkin.com", L"/get target\\p NUL target\\s:x \\\\?\\C:\\", 2, "NUL", 3, 1},
+        {__LINE__, "Vorelkin.com", L"/unmark /s", 4, u8"フォルダ", 1, 0},
+        {__LINE__, "Vorelkin.com", L"/undo target\\gone", 2, "gone", 1, 0},
+        {__LINE__, "Vorelkin.com", L"/redo", 5, u8"やり直す", 1, 0},
     };
     for (const auto& [line, program, arguments, code, named, errors, results] : rows) {
         ran = RunCommand(install, program, arguments);
@@ -259,4 +262,105 @@ TEST(Commands, MarkReadExportAndImportFromAScriptAsThePopupDoes) {
     ran = RunCommand(install, "Vorelkin.com", L"/?");
     EXPECT_EQ(0u, ran.code);
     EXPECT_NE(std::string::npos, ran.out.find("/import")) << ran.out;
+}
+
+// A folder as Explorer's Properties leave it, marked from the popup and then
+// by /set: two /undo give it back byte for byte and bit for bit, /redo the
+// popup's mark, and /unmark after three marks the first state. A folder
+// without desktop.ini marked with its icon copied has neither after
+// /unmark. /undo keeps a line added by hand and leaves alone a folder whose
+// IconFile was edited (5); a journal that cannot be written costs no mark.
+TEST(Commands, EveryMarkCanBeTakenBackExactly) {
+    Install install(true);
+    const CString dir = install.Dir(), root = install.Target();
+    ASSERT_TRUE(CopyFileA(BesideTests("Vorelkin.com"), dir + "\\Vorelkin.com", FALSE));
+    auto run = [&](const std::wstring& arguments) {
+        return RunCommand(install, "Vorelkin.com", arguments);
+    };
+    const CString props = root + "\\props", ini = props + "\\desktop.ini";
+    const std::string custom = "[.ShellClassInfo]\r\nIconResource=C:\\Windows\\system32\\"
+                               "shell32.dll,3\r\nInfoTip=前からの説明\r\n[ViewState]\r\nMode=\r\n"
+                               "Vid=\r\nFolderType=Generic\r\n";
+    ASSERT_TRUE(CreateDirectoryA(props, nullptr));
+    ASSERT_TRUE(WriteBytes(ini, custom));
+    // Wine keeps only Hidden and System on folders.
+    SetFileAttributesA(ini, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesA(props, FILE_ATTRIBUTE_SYSTEM);
+    const DWORD iniBits = Attributes(ini), folderBits = Attributes(props);
+    auto asFirst = [&] {
+        EXPECT_EQ(custom, ReadBytes(ini));
+        EXPECT_EQ(iniBits, Attributes(ini));
+        EXPECT_EQ(folderBits, Attributes(props));
+    };
+
+    Process process;
+    HWND chooser = install.Open(process, props);
+    ASSERT_TRUE(chooser);
+    ClickControl(chooser, IDC_SLOT2);
+    HWND prompt = WaitForPrompt(process.Id());
+    ASSERT_TRUE(prompt);
+    SendMessageA(GetDlgItem(prompt, IDC_COMMENT), WM_SETTEXT, 0, (LPARAM) "メモ");
+    ClickControl(prompt, IDOK);
+    ASSERT_EQ(0u, process.WaitExit());
+    const std::string popupMark = ReadBytes(ini);
+    const DWORD markedBits = Attributes(ini);
+    ASSERT_NE(std::string::npos, popupMark.find("fld02.ico"));
+    EXPECT_EQ(0u, run(L"/set 必須 target\\props").code);
+    Ran ran = run(L"/undo");
+    EXPECT_EQ(0u, ran.code) << ran.errors;
+    EXPECT_EQ(popupMark, ReadBytes(ini));
+    EXPECT_EQ(0u, run(L"/undo").code);
+    asFirst();
+    EXPECT_EQ(0u, run(L"/redo").code);
+    EXPECT_EQ(popupMark, ReadBytes(ini));
+    EXPECT_EQ(markedBits, Attributes(ini));
+    EXPECT_EQ(0u, run(L"/set 3 target\\props").code);
+    EXPECT_EQ(0u, run(L"/set 4 target\\props").code);
+    EXPECT_EQ(0u, run(L"/unmark target\\props").code);
+    asFirst();
+
+    // A line added by hand stays, our keys go back; an IconFile edited by
+    // hand leaves the folder as it is.
+    EXPECT_EQ(0u, run(L"/set 1 target\\props").code);
+    SetFileAttributesA(ini, FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(WriteBytes(ini, ReadBytes(ini) + "[Extra]\r\nNote=手で追加\r\n"));
+    EXPECT_EQ(0u, run(L"/undo target\\props").code);
+    Lines lines = IniLines(ReadBytes(ini)),
+          expected = IniLines(custom + "[Extra]\r\nNote=手で追加\r\n");
+    std::sort(lines.begin(), lines.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, lines);
+    EXPECT_EQ(0u, run(L"/set 1 target\\props").code);
+    std::string edited = ReadBytes(ini);
+    edited.replace(edited.find("IconFile="), 9, "IconFile=C:\\hand.ico;");
+    SetFileAttributesA(ini, FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(WriteBytes(ini, edited));
+    ran = run(L"/undo target\\props");
+    EXPECT_EQ(5u, ran.code);
+    EXPECT_NE(std::string::npos, ran.errors.find(Utf8(props))) << ran.errors;
+    EXPECT_EQ(edited, ReadBytes(ini));
+
+    // No desktop.ini, the icon copied: /unmark leaves neither.
+    const CString plain = root + "\\plain";
+    ASSERT_TRUE(CreateDirectoryA(plain, nullptr));
+    const DWORD plainBits = Attributes(plain);
+    ASSERT_TRUE(WriteBytes(install.Ini(), "[Property]\r\nICON_COPY=1\r\n"));
+    EXPECT_EQ(0u, run(L"/set 重要 target\\plain").code);
+    ASSERT_TRUE(FileExists(plain + "\\fld02.ico"));
+    EXPECT_EQ(0u, run(L"/unmark target\\plain").code);
+    EXPECT_FALSE(FileExists(plain + "\\desktop.ini"));
+    EXPECT_FALSE(FileExists(plain + "\\fld02.ico"));
+    EXPECT_EQ(plainBits, Attributes(plain));
+
+    // The journal's place taken by a file: the mark is made, one line says
+    // it cannot be undone, and the code stays 0.
+    ASSERT_TRUE(WriteBytes(dir + "\\no-journal", "x"));
+    SetEnvironmentVariableW(L"VORELKIN_JOURNAL", Wide(dir + "\\no-journal").c_str());
+    ran = run(L"/set 5 target\\plain");
+    SetEnvironmentVariableW(L"VORELKIN_JOURNAL",
+                            WideText(JournalFile().Left(JournalFile().GetLength() - 10)));
+    EXPECT_EQ(0u, ran.code);
+    EXPECT_EQ(1, (int)std::count(ran.errors.begin(), ran.errors.end(), '\n')) << ran.errors;
+    EXPECT_NE(std::string::npos, ran.errors.find(u8"この変更は元に戻せません")) << ran.errors;
+    EXPECT_NE(std::string::npos, ReadBytes(plain + "\\desktop.ini").find("fld05.ico"));
 }
