@@ -612,5 +612,8 @@ int main(int argc, char** argv) {
     if (strchr(parts, 's'))
         BenchSet(repetitions < 5 ? repetitions : 5);
     fflush(stdout);
+    if (strchr(parts, 'u'))
+        BenchUndo(repetitions < 5 ? repetitions : 5);
+    fflush(stdout);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "SetBench.h"
 
 #include "support/Desktop.h"
+#include "support/Files.h"
 
 #include <stdio.h>
 
@@ -87,4 +88,60 @@ void BenchSet(int repetitions) {
     // whole, so its share grows with the folders beside the marked ones.
     printf("    (s) against the floor with the change notice: ratio of medians %.3f\n",
            Median(times[0]) / Median(times[2]));
+}
+
+// (u) The journal's cost: /set on the folders with the journal against
+// without it (VORELKIN_JOURNAL=off, the benchmark's own switch), and /undo of
+// that /set against the /set itself.
+void BenchUndo(int repetitions) {
+    printf("(u) /set of slot 2 on %d folders with the undo journal and without, and /undo of it, "
+           "%d repetitions\n",
+           kFolders, repetitions);
+    Install install(true);
+    CopyFileA(BesideTests("Vorelkin.com"), install.Dir() + "\\Vorelkin.com", FALSE);
+    const CString tree = install.Target();
+    CString folders;
+    for (int i = 0; i < kFolders; ++i) {
+        CreateDirectoryA(tree + "\\" + FolderName(i), nullptr);
+        folders += " " + FolderName(i);
+    }
+    const CString com = "\"" + install.Dir() + "\\Vorelkin.com\" ";
+    const CString set = com + "/set 重要" + folders, undo = com + "/undo";
+    wchar_t journal[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"VORELKIN_JOURNAL", journal, MAX_PATH);
+    TimeRun(set, tree);           // untimed: the settings file is written
+    std::vector<double> times[3]; // with the journal, without, the undo
+    for (int i = 0; i < repetitions; ++i) {
+        for (int k = 0; k < 2; ++k) {
+            const bool off = (i + k) % 2 == 1;
+            Unmark(tree);
+            RemoveTree(JournalFile());
+            SetEnvironmentVariableW(L"VORELKIN_JOURNAL", off ? L"off" : journal);
+            Walked walked = TimeRun(set, tree);
+            SetEnvironmentVariableW(L"VORELKIN_JOURNAL", journal);
+            if (walked.code != 0) {
+                printf("    /set ended with %lu\n", walked.code);
+                return;
+            }
+            times[off ? 1 : 0].push_back(walked.ms);
+            if (off)
+                continue;
+            walked = TimeRun(undo, tree);
+            if (walked.code != 0) {
+                printf("    /undo ended with %lu\n", walked.code);
+                return;
+            }
+            times[2].push_back(walked.ms);
+        }
+    }
+    const char* names[3] = {"/set, journal", "/set, no journal", "/undo of the /set"};
+    for (int part = 0; part < 3; ++part)
+        printf("    %-22s median %8.0f ms\n", names[part], Median(times[part]));
+    const double journalled = Median(times[0]) / Median(times[1]);
+    const double undone = Median(times[2]) / Median(times[0]);
+    printf("    (u) /set with the journal against without: ratio of medians %.3f  target <= 1.20  "
+           "%s\n",
+           journalled, journalled <= 1.20 ? "MET" : "MISSED");
+    printf("    (u) /undo against /set: ratio of medians %.3f  target <= 1.50  %s\n", undone,
+           undone <= 1.50 ? "MET" : "MISSED");
 }

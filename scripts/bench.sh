@@ -4,12 +4,14 @@
 # repaints (run under Wine and Xvfb), and the size of the release executable.
 # (e) times the overview's export over a generated tree of 100,000 folders,
 # (w) the overview window's first rows and answers while it scans that tree,
-# (s) /set on 1,000 folders in one call against a floor that writes the bytes.
-#   scripts/bench.sh [repetitions] [parts]   (default 15 and abcdews)
+# (s) /set on 1,000 folders in one call against a floor that writes the bytes,
+# (u) that /set with the undo journal against without it (VORELKIN_JOURNAL=off,
+# the benchmark's switch), and /undo of it against the /set.
+#   scripts/bench.sh [repetitions] [parts]   (default 15 and abcdewsu)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 repetitions=${1:-15}
-parts=${2:-abcdews}
+parts=${2:-abcdewsu}
 source "$root/scripts/wine-env.sh"
 # The release is always the 32-bit build; the timings run on the build this
 # host's Wine can start.
