@@ -30,6 +30,17 @@ void Unmark(const CString& tree) {
         SetFileAttributesA(folder, FILE_ATTRIBUTE_NORMAL);
     }
 }
+// The console program beside the install's and the folders in its target;
+// their names as arguments.
+CString MakeFolders(const Install& install) {
+    CopyFileA(BesideTests("Vorelkin.com"), install.Dir() + "\\Vorelkin.com", FALSE);
+    CString folders;
+    for (int i = 0; i < kFolders; ++i) {
+        CreateDirectoryA(install.Target() + "\\" + FolderName(i), nullptr);
+        folders += " " + FolderName(i);
+    }
+    return folders;
+}
 } // namespace
 
 void BenchSet(int repetitions) {
@@ -38,13 +49,7 @@ void BenchSet(int repetitions) {
         "%d repetitions, interleaved\n",
         kFolders, repetitions);
     Install install(true);
-    CopyFileA(BesideTests("Vorelkin.com"), install.Dir() + "\\Vorelkin.com", FALSE);
-    const CString tree = install.Target();
-    CString folders;
-    for (int i = 0; i < kFolders; ++i) {
-        CreateDirectoryA(tree + "\\" + FolderName(i), nullptr);
-        folders += " " + FolderName(i);
-    }
+    const CString tree = install.Target(), folders = MakeFolders(install);
     const CString floor = "\"" + BesideTests("SetFloor.exe") + "\" ";
     const CString bytes = "\"" + install.Dir() + "\\floor.ini\"" + folders;
     const CString commands[3] = {"\"" + install.Dir() + "\\Vorelkin.com\" /set 重要" + folders,
@@ -98,13 +103,7 @@ void BenchUndo(int repetitions) {
            "%d repetitions\n",
            kFolders, repetitions);
     Install install(true);
-    CopyFileA(BesideTests("Vorelkin.com"), install.Dir() + "\\Vorelkin.com", FALSE);
-    const CString tree = install.Target();
-    CString folders;
-    for (int i = 0; i < kFolders; ++i) {
-        CreateDirectoryA(tree + "\\" + FolderName(i), nullptr);
-        folders += " " + FolderName(i);
-    }
+    const CString tree = install.Target(), folders = MakeFolders(install);
     const CString com = "\"" + install.Dir() + "\\Vorelkin.com\" ";
     const CString set = com + "/set 重要" + folders, undo = com + "/undo";
     wchar_t journal[MAX_PATH] = L"";

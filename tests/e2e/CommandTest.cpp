@@ -106,6 +106,18 @@ std::string RowsWithoutTimes(std::string text, const std::string& from, const st
     }
     return rows;
 }
+// The popup's row 重要 on the folder, with "メモ" in its prompt.
+void MarkFromThePopup(const Install& install, const CString& folder) {
+    Process process;
+    HWND chooser = install.Open(process, folder);
+    ASSERT_TRUE(chooser);
+    ClickControl(chooser, IDC_SLOT2);
+    HWND prompt = WaitForPrompt(process.Id());
+    ASSERT_TRUE(prompt);
+    SendMessageA(GetDlgItem(prompt, IDC_COMMENT), WM_SETTEXT, 0, (LPARAM) "メモ");
+    ClickControl(prompt, IDOK);
+    ASSERT_EQ(0u, process.WaitExit());
+}
 } // namespace
 
 // From a popup's row to the same bytes by /set, through /get, /list and an
@@ -131,15 +143,7 @@ TEST(Commands, MarkReadExportAndImportFromAScriptAsThePopupDoes) {
         ASSERT_TRUE(CreateDirectoryA(root + name, nullptr));
     ASSERT_TRUE(WriteBytes(root + "\\p\\desktop.ini", seeded));
     ASSERT_TRUE(WriteBytes(root + "\\s\\desktop.ini", seeded));
-    Process process;
-    HWND chooser = install.Open(process, root + "\\p");
-    ASSERT_TRUE(chooser);
-    ClickControl(chooser, IDC_SLOT2);
-    HWND prompt = WaitForPrompt(process.Id());
-    ASSERT_TRUE(prompt);
-    SendMessageA(GetDlgItem(prompt, IDC_COMMENT), WM_SETTEXT, 0, (LPARAM) "メモ");
-    ClickControl(prompt, IDOK);
-    ASSERT_EQ(0u, process.WaitExit());
+    ASSERT_NO_FATAL_FAILURE(MarkFromThePopup(install, root + "\\p"));
     Ran ran = RunCommand(install, "Vorelkin.com", L"/set 重要 target\\s /desc メモ");
     EXPECT_EQ(0u, ran.code);
     EXPECT_EQ("", ran.out + ran.errors);
@@ -254,7 +258,7 @@ TEST(Commands, MarkReadExportAndImportFromAScriptAsThePopupDoes) {
     DWORD popup = 0;
     EXPECT_TRUE(WaitFor([&] { return (popup = ProgramOf(install)) != 0; }));
     ScopedKernelHandle program(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, popup));
-    chooser = WaitForChooser(popup);
+    HWND chooser = WaitForChooser(popup);
     EXPECT_TRUE(chooser);
     PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
     if (program.IsValid() && WaitForSingleObject(program, kWaitMs) != WAIT_OBJECT_0)
@@ -293,15 +297,7 @@ TEST(Commands, EveryMarkCanBeTakenBackExactly) {
         EXPECT_EQ(folderBits, Attributes(props));
     };
 
-    Process process;
-    HWND chooser = install.Open(process, props);
-    ASSERT_TRUE(chooser);
-    ClickControl(chooser, IDC_SLOT2);
-    HWND prompt = WaitForPrompt(process.Id());
-    ASSERT_TRUE(prompt);
-    SendMessageA(GetDlgItem(prompt, IDC_COMMENT), WM_SETTEXT, 0, (LPARAM) "メモ");
-    ClickControl(prompt, IDOK);
-    ASSERT_EQ(0u, process.WaitExit());
+    ASSERT_NO_FATAL_FAILURE(MarkFromThePopup(install, props));
     const std::string popupMark = ReadBytes(ini);
     const DWORD markedBits = Attributes(ini);
     ASSERT_NE(std::string::npos, popupMark.find("fld02.ico"));
