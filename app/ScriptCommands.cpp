@@ -165,12 +165,11 @@ int RunImport(const ScriptCommand& command) {
     return outcome.Code();
 }
 // The folders the words name, each found or told.
-void FindFolders(const ScriptCommand& command, std::vector<WideText>& folders,
-                 CommandOutcome& outcome) {
+void FindFolders(const ScriptCommand& command, Items<WideText>& folders, CommandOutcome& outcome) {
     for (int i = 0; i < command.folders.Count(); ++i) {
         WideText name;
         if (FindFolder(command.folders[i], name))
-            folders.push_back(name);
+            folders.Add(name);
         else
             outcome.Note(kCommandNoFolder);
     }
@@ -215,7 +214,7 @@ int RunTakeBack(const ScriptCommand& command, bool undo) {
         Tell(undo ? L"元に戻す操作がありません" : L"やり直す操作がありません", L"");
         return kCommandLeftAlone;
     }
-    std::vector<WideText> folders;
+    Items<WideText> folders;
     FindFolders(command, folders, outcome);
     TakeBackFolders(undo, folders, report);
     return TellRestored(report, outcome);
@@ -224,21 +223,21 @@ int RunTakeBack(const ScriptCommand& command, bool undo) {
 // Collects the marked folders a scan finds.
 class MarkedFolders : public MarkScanSink {
   public:
-    explicit MarkedFolders(std::vector<WideText>& folders) : m_folders(folders) {}
-    void Found(const FolderMark& mark) override { m_folders.push_back(mark.folder); }
+    explicit MarkedFolders(Items<WideText>& folders) : m_folders(folders) {}
+    void Found(const FolderMark& mark) override { m_folders.Add(mark.folder); }
 
   private:
-    std::vector<WideText>& m_folders;
+    Items<WideText>& m_folders;
 };
 
 int RunUnmark(const ScriptCommand& command) {
     CommandOutcome outcome;
-    std::vector<WideText> folders;
+    Items<WideText> folders;
     FindFolders(command, folders, outcome);
     if (command.below) {
         LoadScriptSettings();
-        std::vector<WideText> named;
-        named.swap(folders);
+        Items<WideText> named;
+        named = std::move(folders);
         MarkedFolders found(folders);
         for (const WideText& folder : named)
             ScanFolderMarks(folder, CurrentSlotIcons(), found);

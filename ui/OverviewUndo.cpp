@@ -7,7 +7,6 @@
 #include "../undo/Journal.h"
 #include "../undo/Restore.h"
 
-#include <vector>
 #include <wchar.h>
 
 namespace {
@@ -63,10 +62,10 @@ void COverviewDlg::OnUnmark() {
         MessageBeep(MB_OK);
         return;
     }
-    std::vector<WideText> folders;
-    folders.reserve((size_t)marks.Count());
+    Items<WideText> folders;
+    folders.Reserve((size_t)marks.Count());
     for (int i = 0; i < marks.Count(); ++i)
-        folders.push_back(marks[i]->folder);
+        folders.Add(marks[i]->folder);
     RestoreReport report;
     UnmarkFolders(folders, report);
     ShowRestored(report);

@@ -4,15 +4,13 @@
 
 #include "Journal.h"
 
-#include <vector>
-
 struct FolderHistory {
     WideText folder;
     unsigned hash = 0;
-    const FolderState* first = nullptr;    // before Vorelkin first changed it
-    std::vector<const JournalStep*> steps; // oldest first
+    const FolderState* first = nullptr; // before Vorelkin first changed it
+    Items<const JournalStep*> steps;    // oldest first
     // Actions whose step on the folder the next undo, or redo, takes back.
-    std::vector<unsigned long long> undo, redo;
+    Items<unsigned long long> undo, redo;
 };
 
 class History {
@@ -21,11 +19,11 @@ class History {
     bool Read();
 
     const JournalContents& Contents() const { return m_contents; }
-    const std::vector<FolderHistory>& Folders() const { return m_folders; }
+    const Items<FolderHistory>& Folders() const { return m_folders; }
     FolderHistory* Folder(const wchar_t* folder);
     // The action the next Ctrl+Z (undo true) or Ctrl+Y takes back, and its
     // steps that still can be; null when there is none.
-    const JournalAction* NextAction(bool undo, std::vector<const JournalStep*>& steps);
+    const JournalAction* NextAction(bool undo, Items<const JournalStep*>& steps);
     // The action a step or action took back, followed to the first one:
     // the change an undo's menu item names.
     const JournalAction* Origin(const JournalAction& action) const;
@@ -35,7 +33,7 @@ class History {
   private:
     FolderHistory& Add(const wchar_t* folder);
     JournalContents m_contents;
-    std::vector<FolderHistory> m_folders;
-    std::vector<int> m_buckets; // index + 1 into m_folders, open addressing
-    std::vector<unsigned long long> m_undo, m_redo;
+    Items<FolderHistory> m_folders;
+    Items<int> m_buckets; // index + 1 into m_folders, open addressing
+    Items<unsigned long long> m_undo, m_redo;
 };

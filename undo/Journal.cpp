@@ -22,8 +22,8 @@ enum RecordType : unsigned char { kActionRecord = 1, kStepRecord = 2, kFirstStat
 // Compaction starts past kCompactAt and keeps the newest actions up to
 // kKeepBytes, at least kKeepSteps steps while under kMaxBytes.
 const LONGLONG kCompactAt = 12 * 1024 * 1024;
-const size_t kKeepBytes = 8 * 1024 * 1024;
-const size_t kMaxBytes = 15 * 1024 * 1024;
+const int kKeepBytes = 8 * 1024 * 1024;
+const int kMaxBytes = 15 * 1024 * 1024;
 const int kKeepSteps = 1000;
 // Steps are appended in groups: a crash loses at most the group in hand.
 const int kFlushBytes = 64 * 1024;
@@ -212,7 +212,7 @@ bool Parse(const CString& bytes, JournalContents& contents) {
             action.kind = (ActionKind)reader.Byte();
             action.reverts = reader.U64();
             if (reader.Ok())
-                contents.actions.push_back(action);
+                contents.actions.Add(action);
         } else if (type == kStepRecord || type == kFirstStateRecord) {
             JournalStep step;
             if (type == kStepRecord) {
@@ -226,14 +226,14 @@ bool Parse(const CString& bytes, JournalContents& contents) {
             if (!reader.Ok())
                 continue;
             if (type == kFirstStateRecord) {
-                contents.firstStates.push_back(step);
+                contents.firstStates.Add(step);
                 continue;
             }
-            for (size_t i = contents.actions.size(); i-- > 0;) {
+            for (int i = contents.actions.Count(); i-- > 0;) {
                 if (contents.actions[i].id == step.action) {
                     ++contents.actions[i].steps;
-                    step.actionIndex = (int)i;
-                    contents.steps.push_back(step);
+                    step.actionIndex = i;
+                    contents.steps.Add(step);
                     break;
                 }
             }
@@ -250,14 +250,15 @@ void Compact(const wchar_t* path) {
     if (!history.Read())
         return;
     const JournalContents& all = history.Contents();
-    std::vector<CString> records(all.actions.size());
+    Items<CString> records;
+    records.Resize(all.actions.Count());
     for (const JournalStep& step : all.steps)
-        PutRecord(records[(size_t)step.actionIndex], StepPayload(kStepRecord, step));
-    size_t keptBytes = 0;
+        PutRecord(records[step.actionIndex], StepPayload(kStepRecord, step));
+    int keptBytes = 0;
     int keptSteps = 0;
-    size_t first = all.actions.size();
+    int first = all.actions.Count();
     while (first > 0) {
-        const size_t next = keptBytes + (size_t)records[first - 1].GetLength();
+        const int next = keptBytes + records[first - 1].GetLength();
         if (next > kMaxBytes || (next > kKeepBytes && keptSteps >= kKeepSteps))
             break;
         --first;
@@ -273,7 +274,7 @@ void Compact(const wchar_t* path) {
         firstState.before = *folder.first;
         PutRecord(out, StepPayload(kFirstStateRecord, firstState));
     }
-    for (size_t i = first; i < all.actions.size(); ++i) {
+    for (int i = first; i < all.actions.Count(); ++i) {
         PutRecord(out, ActionPayload(all.actions[i]));
         out += records[i];
     }

@@ -14,7 +14,7 @@
 
 #include "../app/WideText.h"
 
-#include <vector>
+#include "Items.h"
 
 enum class ActionKind : unsigned char { kMark = 0, kUnmark = 1, kUndo = 2, kRedo = 3 };
 
@@ -48,10 +48,10 @@ class JournalContents {
     // False when the journal cannot be read; a missing one reads as empty.
     bool Read();
 
-    std::vector<JournalAction> actions;
-    std::vector<JournalStep> steps;
+    Items<JournalAction> actions;
+    Items<JournalStep> steps;
     // Folders whose first steps were dropped to keep the journal small.
-    std::vector<JournalStep> firstStates; // only folder and before
+    Items<JournalStep> firstStates; // only folder and before
 
     const JournalAction* Action(unsigned long long id) const;
 };

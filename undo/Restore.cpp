@@ -71,7 +71,7 @@ class RestoreRun {
     // Back from what the change wrote to what it found; without either, the
     // mark's keys taken off.
     RestoreResult Apply(const wchar_t* folder, const FolderState* written,
-                        const FolderState* earlier, const std::vector<Copy>& made,
+                        const FolderState* earlier, const Items<Copy>& made,
                         unsigned long long reverts, DWORD& error);
 
   private:
@@ -80,7 +80,7 @@ class RestoreRun {
 };
 
 RestoreResult RestoreRun::Apply(const wchar_t* folder, const FolderState* written,
-                                const FolderState* earlier, const std::vector<Copy>& made,
+                                const FolderState* earlier, const Items<Copy>& made,
                                 unsigned long long reverts, DWORD& error) {
     error = NO_ERROR;
     CString ansi;
@@ -152,10 +152,10 @@ RestoreResult RestoreRun::Apply(const wchar_t* folder, const FolderState* writte
 }
 
 void Note(RestoreReport& report, const wchar_t* folder, RestoreResult result, DWORD error) {
-    report.folders.push_back({WideText(folder), result, error});
+    report.folders.Add({WideText(folder), result, error});
 }
 
-const std::vector<Copy> kNoCopies;
+const Items<Copy> kNoCopies;
 } // namespace
 
 bool TakeBackLast(bool undo, RestoreReport& report) {
@@ -164,7 +164,7 @@ bool TakeBackLast(bool undo, RestoreReport& report) {
         report.journalUnreadable = true;
         return false;
     }
-    std::vector<const JournalStep*> steps;
+    Items<const JournalStep*> steps;
     const JournalAction* action = history.NextAction(undo, steps);
     if (!action)
         return false;
@@ -178,16 +178,16 @@ bool TakeBackLast(bool undo, RestoreReport& report) {
     return true;
 }
 
-void TakeBackFolders(bool undo, const std::vector<WideText>& folders, RestoreReport& report) {
+void TakeBackFolders(bool undo, const Items<WideText>& folders, RestoreReport& report) {
     History history;
     report.journalUnreadable = !history.Read();
     RestoreRun run(undo ? ActionKind::kUndo : ActionKind::kRedo, 0);
     for (const WideText& folder : folders) {
         FolderHistory* entry = history.Folder(folder);
-        const std::vector<unsigned long long>* stack =
+        const Items<unsigned long long>* stack =
             entry ? (undo ? &entry->undo : &entry->redo) : nullptr;
         const JournalStep* step =
-            stack && !stack->empty() ? history.StepOf(stack->back(), folder) : nullptr;
+            stack && stack->Count() ? history.StepOf(stack->Last(), folder) : nullptr;
         if (!step) {
             Note(report, folder, RestoreResult::kNothing, NO_ERROR);
             continue;
@@ -199,25 +199,25 @@ void TakeBackFolders(bool undo, const std::vector<WideText>& folders, RestoreRep
     }
 }
 
-void UnmarkFolders(const std::vector<WideText>& folders, RestoreReport& report) {
+void UnmarkFolders(const Items<WideText>& folders, RestoreReport& report) {
     History history;
     report.journalUnreadable = !history.Read();
     RestoreRun run(ActionKind::kUnmark, 0);
     for (const WideText& folder : folders) {
         FolderHistory* entry = history.Folder(folder);
         DWORD error = NO_ERROR;
-        if (!entry || entry->steps.empty()) {
+        if (!entry || !entry->steps.Count()) {
             RestoreResult result = run.Apply(folder, nullptr, nullptr, kNoCopies, 0, error);
             Note(report, folder, result, error);
             continue;
         }
         // Every copy a mark made, while it holds the bytes it made.
-        std::vector<Copy> made;
+        Items<Copy> made;
         for (const JournalStep* step : entry->steps) {
             if (step->after.copy.present && !step->before.copy.present)
-                made.push_back({step->after.copy.name, step->after.copy.hash});
+                made.Add({step->after.copy.name, step->after.copy.hash});
         }
-        const FolderState& last = entry->steps.back()->after;
+        const FolderState& last = entry->steps.Last()->after;
         RestoreResult result = run.Apply(folder, &last, entry->first, made, 0, error);
         Note(report, folder, result, error);
     }
@@ -253,7 +253,7 @@ WideText RestoreProblems(const RestoreReport& report) {
 
 WideText NextActionName(bool undo) {
     History history;
-    std::vector<const JournalStep*> steps;
+    Items<const JournalStep*> steps;
     const JournalAction* action = history.Read() ? history.NextAction(undo, steps) : nullptr;
     if (!action)
         return WideText();
@@ -272,7 +272,7 @@ WideText NextActionName(bool undo) {
         break;
     }
     wchar_t count[40];
-    swprintf(count, 40, L" (%d 個のフォルダ)", (int)steps.size());
+    swprintf(count, 40, L" (%d 個のフォルダ)", (int)steps.Count());
     name += count;
     return name;
 }

@@ -4,9 +4,9 @@
 // the journal, so it can be taken back in turn.
 #pragma once
 
-#include "../app/WideText.h"
+#include "Items.h"
 
-#include <vector>
+#include "../app/WideText.h"
 
 enum class RestoreResult {
     kDone,
@@ -23,7 +23,7 @@ struct FolderResult {
 };
 
 struct RestoreReport {
-    std::vector<FolderResult> folders;
+    Items<FolderResult> folders;
     bool journalUnreadable = false;
 };
 
@@ -31,10 +31,10 @@ struct RestoreReport {
 // (Ctrl+Y, /redo); false when there is none.
 bool TakeBackLast(bool undo, RestoreReport& report);
 // Each folder one step back, or forward.
-void TakeBackFolders(bool undo, const std::vector<WideText>& folders, RestoreReport& report);
+void TakeBackFolders(bool undo, const Items<WideText>& folders, RestoreReport& report);
 // Each folder as it was before Vorelkin first changed it; without a record,
 // its mark's keys taken off.
-void UnmarkFolders(const std::vector<WideText>& folders, RestoreReport& report);
+void UnmarkFolders(const Items<WideText>& folders, RestoreReport& report);
 
 // One box's text for the folders not restored, each named under its reason;
 // empty when every folder was.
