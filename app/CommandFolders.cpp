@@ -44,7 +44,7 @@ bool FindFolder(const wchar_t* word, WideText& name) {
         Tell(refused, word);
         return false;
     }
-    WideText longPath = LongPathOf(full);
+    WideText longPath = ExtendedFolderPathOf(full);
     DWORD attributes =
         *(const wchar_t*)longPath ? GetFileAttributesW(longPath) : INVALID_FILE_ATTRIBUTES;
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {

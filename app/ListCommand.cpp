@@ -56,7 +56,7 @@ void LoadScriptSettings() {
 }
 
 int ListMarks(const wchar_t* folder, const wchar_t* file) {
-    WideText root = LongPathOf(folder);
+    WideText root = ExtendedFolderPathOf(folder);
     DWORD attributes = *(const wchar_t*)root ? GetFileAttributesW(root) : INVALID_FILE_ATTRIBUTES;
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         Tell(kNoFolderText, folder);
@@ -82,12 +82,6 @@ int ListMarks(const wchar_t* folder, const wchar_t* file) {
     return kListDone;
 }
 
-void LoadListSettings() {
-    // Read once, never written back at exit: another window may change the
-    // file meanwhile.
-    LoadSettings(ExecutablePath(), GetOSVersion());
-}
-
 ListMode RunListCommand(const wchar_t* commandLine, int& exitCode, WideText& windowFolder) {
     WordList arguments(commandLine);
     if (!arguments.Is(1, L"/list"))
@@ -103,7 +97,7 @@ ListMode RunListCommand(const wchar_t* commandLine, int& exitCode, WideText& win
     }
     if (arguments.Count() <= 2)
         return ListMode::kWindow;
-    WideText full = LongPathOf(arguments[2]);
+    WideText full = ExtendedFolderPathOf(arguments[2]);
     windowFolder = *(const wchar_t*)full ? ShownPathOf(full) : WideText(arguments[2]);
     return ListMode::kWindow;
 }

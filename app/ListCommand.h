@@ -5,11 +5,6 @@
 //   /list "<folder>" /export "<file>"  no window: the marks written to the file
 #pragma once
 
-// Exit codes of the export, for scripts.
-enum ListExit { kListDone = 0, kListNoFolder = 2, kListNotWritten = 3 };
-
-// The settings as the popup's start-up loads them, for the window.
-void LoadListSettings();
 // The settings as a command reads them: no box, the defaults of missing keys
 // written and nothing else; a file that cannot be read is told of in a line.
 void LoadScriptSettings();

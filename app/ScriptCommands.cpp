@@ -48,9 +48,9 @@ int TipFlagOf(const ScriptCommand& command) {
 // The icon of その他 as the -A calls take it; false, told, when it names no
 // file the engine can use.
 bool FindIconFile(const wchar_t* word, CString& path) {
-    WideText full = ShownPathOf(LongPathOf(word));
-    DWORD attributes =
-        *(const wchar_t*)full ? GetFileAttributesW(LongPathOf(full)) : INVALID_FILE_ATTRIBUTES;
+    WideText full = ShownPathOf(ExtendedFolderPathOf(word));
+    DWORD attributes = *(const wchar_t*)full ? GetFileAttributesW(ExtendedFolderPathOf(full))
+                                             : INVALID_FILE_ATTRIBUTES;
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         Tell(L"アイコンファイルが見つかりません: ", word);
         return false;
@@ -114,7 +114,7 @@ int RunGet(const ScriptCommand& command) {
 
 // The file's bytes, at most kMaxImportBytes; false with the system's error.
 bool ReadImportFile(const wchar_t* name, CString& bytes) {
-    ScopedFile file(CreateFileW(LongPathOf(name), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    ScopedFile file(CreateFileW(ExtendedFolderPathOf(name), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size = {};
     if (!file.IsValid() || !GetFileSizeEx(file, &size))
@@ -145,7 +145,7 @@ int RunImport(const ScriptCommand& command) {
         return kCommandBadLine;
     }
     const bool moves = *(const wchar_t*)command.from;
-    const WideText to = moves ? ShownPathOf(LongPathOf(command.to)) : WideText();
+    const WideText to = moves ? ShownPathOf(ExtendedFolderPathOf(command.to)) : WideText();
     LoadScriptSettings();
     CommandOutcome outcome;
     ActionRecorder action(ActionKind::kMark);
