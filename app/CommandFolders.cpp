@@ -6,6 +6,7 @@
 #include "../folder/Refresh.h"
 #include "../overview/FolderMarks.h"
 #include "../ui/SelectDlg.h"
+#include "../undo/Journal.h"
 
 #include <stdlib.h>
 #include <wchar.h>
@@ -20,6 +21,7 @@ SRWLOCK g_marking = SRWLOCK_INIT;
 
 BOOL WINAPI EndBetweenFolders(DWORD) {
     AcquireSRWLockExclusive(&g_marking);
+    ActionRecorder::FlushAll(); // the marks made so far can be undone
     ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 

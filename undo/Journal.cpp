@@ -369,6 +369,11 @@ void ActionRecorder::Step(const wchar_t* folder, const FolderState& before,
         Flush();
 }
 
+void ActionRecorder::FlushAll() {
+    for (ActionRecorder* recorder = s_current; recorder; recorder = recorder->m_outer)
+        recorder->Flush();
+}
+
 void ActionRecorder::Flush() {
     if (m_pending.IsEmpty() || m_failed)
         return;

@@ -69,6 +69,9 @@ class ActionRecorder {
     ~ActionRecorder();
 
     static ActionRecorder* Current() { return s_current; }
+    // Appends what every open action holds so far, before the process ends
+    // between two folders (Ctrl+C).
+    static void FlushAll();
     // Whether steps are recorded at all (the journal is not off).
     bool On() const { return m_on; }
     void Step(const wchar_t* folder, const FolderState& before, const FolderState& after,
