@@ -169,7 +169,8 @@ WideText JournalPath(const wchar_t* folder) {
     return path;
 }
 
-// Launches of one user append in turn.
+// Launches of one user append in turn: a mutex in the session's namespace
+// ("Kernel object namespaces"); each user has a journal of their own.
 class JournalLock {
   public:
     JournalLock() : m_mutex(CreateMutexW(nullptr, FALSE, L"Local\\Vorelkin.journal")) {
@@ -385,6 +386,8 @@ void ActionRecorder::Flush() {
         Unwritable(ERROR_TIMEOUT);
         return;
     }
+    // Append access alone never writes over what is there ("File Security
+    // and Access Rights"); the lock keeps two launches' records apart.
     ScopedFile file(CreateFileW(ExtendedPathOf(m_path), FILE_APPEND_DATA | SYNCHRONIZE,
                                 FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
