@@ -272,7 +272,7 @@ WideText NextActionName(bool undo) {
         break;
     }
     wchar_t count[40];
-    swprintf(count, 40, L" (%d 個のフォルダ)", (int)steps.Count());
+    wsprintfW(count, L" (%d 個のフォルダ)", steps.Count());
     name += count;
     return name;
 }
