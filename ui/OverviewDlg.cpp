@@ -32,6 +32,8 @@ ON_OV_MESSAGE(WM_CONTEXTMENU, OnContextMenu((HWND)wParam, lParam))
 ON_OV_MESSAGE(WM_TIMER, OnProgressTimer())
 ON_OV_MESSAGE(COverviewScan::kMarksWaiting, OnMarksWaiting(wParam))
 ON_OV_MESSAGE(COverviewScan::kScanEnded, OnScanEnded(wParam))
+ON_OV_MESSAGE(COverviewWatch::kChanged, OnWatchChanged(wParam))
+AFX_MSG_ENTRY(message == WM_ACTIVATE, OnActivate(wParam); return false) // the focus is the dialog's
 AFX_MSG_ENTRY(message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->idFrom == IDC_OV_LIST,
               *pResult = 0;
               if (!OnListNotify(*reinterpret_cast<NMHDR*>(lParam), *pResult)) return false)
@@ -199,6 +201,7 @@ void COverviewDlg::OnCancel() {
 void COverviewDlg::OnDestroy() {
     KillTimer(m_hWnd, kProgressTimer);
     m_scan.LetGo();
+    m_watch.LetGo();
     PostQuitMessage(0);
 }
 

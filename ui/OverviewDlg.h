@@ -4,6 +4,7 @@
 #pragma once
 
 #include "OverviewScan.h"
+#include "OverviewWatch.h"
 
 #include "../framework/Dialog.h"
 
@@ -36,6 +37,9 @@ class COverviewDlg : public CDialog {
     void OnMarksWaiting(WPARAM number);
     void OnScanEnded(WPARAM number);
     void OnProgressTimer();
+    // The watch (OverviewLive.cpp).
+    void OnWatchChanged(WPARAM number);
+    void OnActivate(WPARAM state);
     // The filters (OverviewListRows.cpp).
     void OnFilterChanged();
     void OnFilterClosed();
@@ -87,6 +91,11 @@ class COverviewDlg : public CDialog {
     void ShowSortArrow();
     void LoadStatusIcons();
     void StartScan();
+    void StartWatch();
+    // The bursts the watch has read, once no scan runs.
+    void TakeBursts();
+    void ApplyBurst(WatchBurst& burst);
+    void UpToDate();
     void TakeMarks();
     void FillStatusFilter();
     void ShowTotals();
@@ -107,6 +116,10 @@ class COverviewDlg : public CDialog {
     SlotIcons m_slots;
     COverviewRows m_rows;
     COverviewScan m_scan;
+    COverviewWatch m_watch;
+    SYSTEMTIME m_upToDate = {}; // when the list was last brought up to date
+    DWORD m_upToDateTick = 0;
+    bool m_lineShowsTotals = false;
     bool m_marksWaiting = false; // told of marks not yet taken
     DWORD m_lastBatch = 0;       // when they were last taken
     bool m_filterStale = false;  // counts changed while the status list was open

@@ -1,17 +1,6 @@
 #include "OverviewScan.h"
 
 namespace {
-class ScopedLock {
-  public:
-    explicit ScopedLock(CRITICAL_SECTION& lock) : m_lock(lock) { EnterCriticalSection(&m_lock); }
-    ScopedLock(const ScopedLock&) = delete;
-    ScopedLock& operator=(const ScopedLock&) = delete;
-    ~ScopedLock() { LeaveCriticalSection(&m_lock); }
-
-  private:
-    CRITICAL_SECTION& m_lock;
-};
-
 #ifdef VORELKIN_STUCK_SCAN
 // The test build's stand-in for a share that stopped answering (Wine cannot
 // make a listing block): a read that a cancel ends; in the first scan one

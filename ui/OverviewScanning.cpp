@@ -12,6 +12,7 @@ void COverviewDlg::StartScan() {
     }
     FillStatusFilter();
     m_slots = CurrentSlotIcons();
+    StartWatch(); // before the scan, so no change slips between them
     if (!m_scan.Start(m_hWnd, m_folder, m_slots)) {
         SetStatusLine(L"フォルダを調べられませんでした。");
         return;
@@ -49,6 +50,9 @@ void COverviewDlg::OnScanEnded(WPARAM number) {
         return;
     TakeMarks(); // what came after the last batch
     KillTimer(m_hWnd, kProgressTimer);
+    if (!m_scan.Totals().stopped)
+        UpToDate();
+    TakeBursts(); // what changed while it ran, read after it
     ShowTotals();
 }
 
@@ -72,11 +76,21 @@ void COverviewDlg::ShowTotals() {
     wsprintfW(
         text,
         L"%s印のあるフォルダ %u 個、調べたフォルダ %u 個、読めなかったフォルダ %u 個、%u.%u 秒",
-        totals.stopped ? L"中止しました: " : L"", totals.marks, totals.scanned, totals.unreadable,
+        totals.stopped ? L"中止しました: " : L"", m_rows.Count(), totals.scanned, totals.unreadable,
         (unsigned)(totals.milliseconds / 1000), (unsigned)(totals.milliseconds % 1000 / 100));
-    SetStatusLine(text);
+    WideText line(text);
+    if (m_upToDateTick) {
+        wsprintfW(text, L" (%02u:%02u:%02u 現在)", m_upToDate.wHour, m_upToDate.wMinute,
+                  m_upToDate.wSecond);
+        line += text;
+    }
+    if (!m_watch.Watching())
+        line += L"。このフォルダの変更は追えません。F5 で一覧を更新します";
+    SetStatusLine(line);
+    m_lineShowsTotals = true;
 }
 
 void COverviewDlg::SetStatusLine(const wchar_t* text) {
+    m_lineShowsTotals = false;
     SetWindowTextW(Item(IDC_OV_STATUS_LINE), text);
 }

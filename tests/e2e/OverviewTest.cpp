@@ -296,3 +296,87 @@ TEST(OverviewWindow, ACancelledFolderPickerLeavesNoTrace) {
     EXPECT_EQ(0u, process.WaitExit());
     EXPECT_FALSE(FileExists(install.Ini()));
 }
+
+// The window open on a tree follows changes made from outside, in folders
+// made after it opened (Wine reports nothing inside folders that existed
+// before the watch): a new mark, a changed one, a rename, a removal. A lost
+// burst (the test build's hook) reads the tree again, which finds a mark
+// made where Wine reports nothing, and the selected row stays selected.
+// Then "状態を変更..." on all 151 rows marks every one.
+TEST(OverviewWindow, FollowsChangesFromOutsideAndChangesEverySelectedRow) {
+    Install install(true, "VorelkinTestHooks.exe");
+    const CString tree = install.Target();
+    const std::string standard = "[.ShellClassInfo]\r\nInfoTip=資料\r\n";
+    for (int i = 0; i < 150; ++i) {
+        char name[8];
+        wsprintfA(name, "\\f%03d", i);
+        ASSERT_TRUE(CreateDirectoryA(tree + name, nullptr));
+        ASSERT_TRUE(WriteBytes(tree + name + "\\desktop.ini", standard));
+        SetFileAttributesA(tree + name, FILE_ATTRIBUTE_SYSTEM);
+    }
+    ASSERT_TRUE(CreateDirectoryA(tree + "\\a_old", nullptr));
+    Process process;
+    ASSERT_TRUE(install.Launch(process, "/list \"" + tree + "\""));
+    HWND window = WaitForDialog(process.Id(), [](HWND w) { return GetMenu(w) != nullptr; });
+    ASSERT_TRUE(window);
+    HWND list = GetDlgItem(window, IDC_OV_LIST), line = GetDlgItem(window, IDC_OV_STATUS_LINE);
+    ASSERT_TRUE(WaitFor([&] { return strstr(TextOf(line), "印のある"); }));
+    EXPECT_TRUE(strstr(TextOf(line), " 現在)")) << TextOf(line);
+    auto rows = [&] { return ReadRows(list, process.Id(), tree); };
+    auto has = [&](const char* row) {
+        Rows now = rows();
+        return std::find(now.begin(), now.end(), row) != now.end();
+    };
+    const DWORD kShowsMs = 2000;
+
+    const CString n = tree + "\\n";
+    ASSERT_TRUE(CreateDirectoryA(n, nullptr));
+    ASSERT_TRUE(WriteBytes(n + "\\desktop.ini", standard));
+    SetFileAttributesA(n, FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_TRUE(WaitFor([&] { return has("標準 n"); }, kShowsMs));
+    const CString icons = install.Dir() + "\\icons\\";
+    ASSERT_TRUE(
+        WriteBytes(n + "\\desktop.ini", "[.ShellClassInfo]\r\nIconFile=" + std::string(icons) +
+                                            "fld02.ico\r\nIconIndex=0\r\nInfoTip=別\r\n"));
+    EXPECT_TRUE(WaitFor([&] { return has("重要 n"); }, kShowsMs));
+    ASSERT_TRUE(MoveFileA(n, tree + "\\n2"));
+    EXPECT_TRUE(WaitFor([&] { return has("重要 n2") && !has("重要 n"); }, kShowsMs));
+    SetFileAttributesA(tree + "\\n2\\desktop.ini", FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(DeleteFileA(tree + "\\n2\\desktop.ini"));
+    EXPECT_TRUE(WaitFor([&] { return rows().size() == 150; }, kShowsMs)) << rows().size();
+
+    SetForegroundWindow(window);
+    ASSERT_TRUE(WaitForKeyboard(window));
+    PressKey(VK_HOME); // f000
+    ASSERT_TRUE(WaitFor([&] { return SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) == 1; }));
+    ASSERT_TRUE(WriteBytes(tree + "\\a_old\\desktop.ini", standard));
+    SetFileAttributesA(tree + "\\a_old", FILE_ATTRIBUTE_SYSTEM);
+    ASSERT_TRUE(WriteBytes(tree + "\\overflow.test", ""));
+    EXPECT_TRUE(WaitFor([&] { return rows().size() == 151; }, kShowsMs));
+    EXPECT_EQ("標準 a_old", rows()[0]);
+    EXPECT_EQ(1, SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED));
+    EXPECT_EQ(1, SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0));
+
+    ASSERT_TRUE(WaitForKeyboard(window));
+    Chord(VK_CONTROL, 'A');
+    PressKey(VK_F2);
+    HWND chooser = WaitForChooser(process.Id());
+    ASSERT_TRUE(chooser);
+    ASSERT_TRUE(WaitForKeyboard(chooser));
+    PressKey('2');
+    HWND prompt = WaitForDialog(
+        process.Id(), [](HWND w) { return strstr(TextOf(w), "フォルダの説明を入力") != nullptr; });
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ("フォルダの説明を入力 (151 個のフォルダ)", TextOf(prompt));
+    ASSERT_TRUE(WaitForKeyboard(prompt));
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] {
+        Rows now = rows();
+        return now.size() == 151 && std::all_of(now.begin(), now.end(), [](const std::string& r) {
+                   return r.rfind("重要 ", 0) == 0;
+               });
+    }));
+    ASSERT_TRUE(WaitForKeyboard(window));
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(0u, process.WaitExit());
+}
