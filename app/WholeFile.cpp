@@ -2,7 +2,6 @@
 
 #include "../framework/Scoped.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <wchar.h>
 
@@ -171,8 +170,8 @@ HANDLE CreateTempBeside(const wchar_t* path, WideText& temp) {
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         wchar_t suffix[40];
-        swprintf(suffix, 40, L".%lx-%lx%ls", GetCurrentProcessId(),
-                 (unsigned long)InterlockedIncrement(&counter), kTempEnding);
+        wsprintfW(suffix, L".%lx-%lx%s", GetCurrentProcessId(),
+                  (unsigned long)InterlockedIncrement(&counter), kTempEnding);
         temp = target;
         temp += suffix;
         // Shared for deleting only, so that MayRenameByName can ask.

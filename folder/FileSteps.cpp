@@ -3,7 +3,7 @@
 #include "../framework/Scoped.h"
 #include "../app/WholeFile.h"
 
-#include <stdio.h>
+#include <memory>
 
 bool IsSameFile(const char* first, const char* second) {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -20,16 +20,20 @@ bool IsSameFile(const char* first, const char* second) {
 }
 
 namespace {
-// The source's bytes into the open file, in pieces: an icon library may be large.
+// The source's bytes into the open file, in pieces: an icon library may be
+// large. The piece lives on the heap while it is needed: a static array takes
+// its size in the executable, as GCC's -fdata-sections gives zero-filled
+// objects a .data section on Windows.
 bool CopyBytes(HANDLE from, HANDLE to) {
-    static char piece[64 * 1024];
+    const DWORD kPieceBytes = 64 * 1024;
+    std::unique_ptr<char[]> piece(new char[kPieceBytes]);
     for (;;) {
         DWORD read = 0, written = 0;
-        if (!ReadFile(from, piece, sizeof(piece), &read, nullptr))
+        if (!ReadFile(from, piece.get(), kPieceBytes, &read, nullptr))
             return false;
         if (read == 0)
             return true;
-        BOOL wrote = WriteFile(to, piece, read, &written, nullptr);
+        BOOL wrote = WriteFile(to, piece.get(), read, &written, nullptr);
         if (!wrote || written != read) {
             if (wrote)
                 SetLastError(ERROR_DISK_FULL);
@@ -102,7 +106,7 @@ CString SystemErrorText(DWORD error) {
     ScopedLocalMemory owner(text);
     if (length == 0) {
         char number[16];
-        snprintf(number, sizeof(number), "%lu", (unsigned long)error);
+        wsprintfA(number, "%lu", error);
         return number;
     }
     return CString(text, (int)length);

@@ -1,6 +1,7 @@
 #include "FileDialog.h"
 
 #include "App.h"
+#include "LateBound.h"
 
 namespace {
 // The bars become NULs; a bar that is the second byte of a double-byte
@@ -55,14 +56,10 @@ void CFileDialog::SetInitialDir(const char* folder) {
 }
 
 INT_PTR CFileDialog::DoModal() {
-    // Loaded on first use and kept, not at start: the dialogs' library
-    // brings the print spooler with it, and most runs never open a file dialog.
-    typedef BOOL(WINAPI * FileNameProc)(OPENFILENAMEW*);
-    static HMODULE library = LoadLibraryA("comdlg32.dll");
-    FileNameProc proc =
-        library ? (FileNameProc)(void*)GetProcAddress(
-                      library, m_bOpenFileDialog ? "GetOpenFileNameW" : "GetSaveFileNameW")
-                : nullptr;
+    // Loaded on first use, not at start: the dialogs' library brings the
+    // print spooler with it, and most runs never open a file dialog.
+    auto proc = m_bOpenFileDialog ? LATE_BOUND(L"comdlg32.dll", GetOpenFileNameW)
+                                  : LATE_BOUND(L"comdlg32.dll", GetSaveFileNameW);
     if (!proc)
         return IDCANCEL;
     m_ofn.hwndOwner = AfxGetSafeOwner(m_pParentWnd);

@@ -1,6 +1,7 @@
 #include "String.h"
 
-#include <stdio.h>
+#include <windows.h>
+
 #include <stdlib.h>
 #include <string.h>
 
@@ -85,7 +86,7 @@ void CString::Reserve(int capacity) {
 
 CString CString::FromInt(int value) {
     char digits[12];
-    snprintf(digits, sizeof(digits), "%d", value);
+    wsprintfA(digits, "%d", value);
     return digits;
 }
 

@@ -4,7 +4,6 @@
 
 #include "../framework/Scoped.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -28,8 +27,8 @@ void AppendTime(CString& out, const FILETIME& written) {
         !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
         return;
     char text[32];
-    snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth,
-             local.wDay, local.wHour, local.wMinute, local.wSecond);
+    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth, local.wDay,
+              local.wHour, local.wMinute, local.wSecond);
     out += text;
 }
 
@@ -79,7 +78,7 @@ bool WriteMarksFile(const wchar_t* path, const FolderMark* const* marks, int cou
     }
     const CString bytes = MarksAsText(marks, count);
     wchar_t suffix[32];
-    swprintf(suffix, 32, L".%lu.tmp", GetCurrentProcessId());
+    wsprintfW(suffix, L".%lu.tmp", GetCurrentProcessId());
     WideText temporary(target);
     temporary += suffix;
     ScopedFile file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,

@@ -7,6 +7,7 @@
 #include "../app/Settings.h"
 #include "../app/SettingsChanges.h"
 #include "../framework/App.h"
+#include "../framework/LateBound.h"
 #include "../res/resource.h"
 
 #include <algorithm>
@@ -175,7 +176,9 @@ void COverviewDlg::OnExport() {
     save.lpstrDefExt = L"tsv";
     save.Flags =
         OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (GetSaveFileNameW(&save)) {
+    // The dialogs' library is loaded now, not at the program's start.
+    auto showSave = LATE_BOUND(L"comdlg32.dll", GetSaveFileNameW);
+    if (showSave && showSave(&save)) {
         if (WriteMarksFile(name, m_rows.VisibleMarks(), m_rows.VisibleCount())) {
             wchar_t count[32];
             wsprintfW(count, L"%d 行を書き出しました: ", m_rows.VisibleCount());

@@ -4,17 +4,25 @@
 #include "../app/ListCommand.h"
 #include "../app/Settings.h"
 #include "../framework/App.h"
+#include "../framework/LateBound.h"
 
 #include <shobjidl.h>
 
 namespace {
-// The system's folder picker; false when the user cancelled it.
+// The system's folder picker; false when the user cancelled it. COM's
+// library is loaded now, not at the program's start.
 bool PickFolder(WideText& folder) {
-    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    auto initialize = LATE_BOUND(L"ole32.dll", CoInitializeEx);
+    auto create = LATE_BOUND(L"ole32.dll", CoCreateInstance);
+    auto freeMemory = LATE_BOUND(L"ole32.dll", CoTaskMemFree);
+    auto uninitialize = LATE_BOUND(L"ole32.dll", CoUninitialize);
+    if (!initialize || !create || !freeMemory || !uninitialize)
+        return false;
+    HRESULT com = initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     bool picked = false;
     IFileOpenDialog* dialog = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IFileOpenDialog, (void**)&dialog))) {
+    if (SUCCEEDED(create(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
+                         (void**)&dialog))) {
         FILEOPENDIALOGOPTIONS options = 0;
         dialog->GetOptions(&options);
         dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
@@ -25,14 +33,14 @@ bool PickFolder(WideText& folder) {
             if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
                 folder = WideText(path);
                 picked = true;
-                CoTaskMemFree(path);
+                freeMemory(path);
             }
             item->Release();
         }
         dialog->Release();
     }
     if (SUCCEEDED(com))
-        CoUninitialize();
+        uninitialize();
     return picked;
 }
 } // namespace

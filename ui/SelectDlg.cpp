@@ -6,6 +6,7 @@
 #include "../app/Settings.h"
 #include "../folder/Refresh.h"
 #include "../framework/App.h"
+#include "../framework/LateBound.h"
 #include "../framework/Scoped.h"
 #include "../res/resource.h"
 
@@ -25,6 +26,24 @@ bool IsThisProgram(DWORD processId) {
     WideText theirs = ExecutableOfOurs(processId);
     return *(const wchar_t*)theirs &&
            CompareStringOrdinal(theirs, -1, OwnExecutablePath(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The digits and Space are the popup's, even with the IME in ひらがな mode:
+// neither the popup nor its rows have an input context ("ImmAssociateContextEx
+// function"). The prompt, a window of its own, keeps the IME. IMM32 is asked
+// only when it is in the process already, so the popup's start loads no
+// library for it: where IMM is enabled ("About Input Method Manager"), user32
+// has loaded it itself before any window, and where it is absent no window has
+// a context to take away. Wine's user32 always loads it, and Wine reports
+// SM_IMMENABLED as 0 all the same.
+void WithoutInputContext(HWND window) {
+    if (!GetModuleHandleW(L"imm32.dll"))
+        return;
+    auto associate = LATE_BOUND(L"imm32.dll", ImmAssociateContextEx);
+    if (!associate)
+        return;
+    associate(window, nullptr, 0);
+    associate(window, nullptr, IACE_CHILDREN);
 }
 } // namespace
 
@@ -93,11 +112,7 @@ BOOL CSelectDlg::OnInitDialog() {
     // DS_SYSMODAL makes the popup topmost on Windows but not under Wine.
     SetWindowPos(m_hWnd, HWND_TOPMOST, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     WatchMenuKeys(true);
-    // The digits and Space are the popup's, even with the IME in ひらがな
-    // mode: neither the popup nor its rows have an input context. The
-    // prompt, a window of its own, keeps the IME.
-    ImmAssociateContextEx(m_hWnd, nullptr, 0);
-    ImmAssociateContextEx(m_hWnd, nullptr, IACE_CHILDREN);
+    WithoutInputContext(m_hWnd);
     // The watch for a click elsewhere (OnForegroundTimer).
     m_hForegroundAtOpen = GetForegroundWindow();
     ButtonDownOutside(); // forgets the click that started us, made before the popup was there
