@@ -71,7 +71,8 @@ bool COverviewDlg::Create() {
     if (!CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_OVERVIEW), nullptr,
                             DialogProc, (LPARAM)this))
         return false;
-    ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    if (!m_placement.length || !SetWindowPlacement(m_hWnd, &m_placement))
+        ShowWindow(m_hWnd, SW_SHOWNORMAL);
     StartScan();
     return true;
 }
@@ -100,8 +101,10 @@ BOOL COverviewDlg::OnInitDialog() {
     m_list = Item(IDC_OV_LIST);
     SendMessageW(m_list, CCM_SETUNICODEFORMAT, TRUE, 0);
     SendMessageW(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP |
+                     LVS_EX_HEADERDRAGDROP);
     AddColumns();
+    RestoreLayout();
     m_slots = CurrentSlotIcons();
     LoadStatusIcons();
     FillStatusFilter();
@@ -200,6 +203,7 @@ void COverviewDlg::OnCancel() {
 
 void COverviewDlg::OnDestroy() {
     KillTimer(m_hWnd, kProgressTimer);
+    KeepLayout();
     m_scan.LetGo();
     m_watch.LetGo();
     PostQuitMessage(0);

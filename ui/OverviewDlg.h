@@ -92,6 +92,9 @@ class COverviewDlg : public CDialog {
     void LoadStatusIcons();
     void StartScan();
     void StartWatch();
+    // How the window was left (OverviewPlacement.cpp).
+    void RestoreLayout();
+    void KeepLayout();
     // The bursts the watch has read, once no scan runs.
     void TakeBursts();
     void ApplyBurst(WatchBurst& burst);
@@ -124,4 +127,5 @@ class COverviewDlg : public CDialog {
     DWORD m_lastBatch = 0;       // when they were last taken
     bool m_filterStale = false;  // counts changed while the status list was open
     HICON m_hIcon = nullptr;
+    WINDOWPLACEMENT m_placement = {}; // as last left; its length unset when none
 };

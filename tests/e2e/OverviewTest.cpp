@@ -260,7 +260,10 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     ASSERT_TRUE(WaitForKeyboard(window));
     PressKey(VK_ESCAPE);
     EXPECT_EQ(0u, process.WaitExit());
-    EXPECT_EQ(edited, ReadBytes(install.Ini())); // nothing more at exit
+    // Nothing more at exit than how the window was left.
+    const std::string after = ReadBytes(install.Ini());
+    EXPECT_EQ(edited + "[Overview]\r\nPlacement=", after.substr(0, edited.size() + 22));
+    EXPECT_EQ(6, std::count(after.begin() + (long)edited.size(), after.end(), '\n')) << after;
 }
 
 // Scans that wait as on a share that stopped answering (the test build's
@@ -376,7 +379,41 @@ TEST(OverviewWindow, FollowsChangesFromOutsideAndChangesEverySelectedRow) {
                    return r.rfind("重要 ", 0) == 0;
                });
     }));
+
+    // How it is left comes back at the next opening; a hand edit of another
+    // key made meanwhile stays.
+    std::string edited = ReadBytes(install.Ini());
+    edited.replace(edited.find("TOUMEIDO=50"), 11, "TOUMEIDO=80");
+    ASSERT_TRUE(WriteBytes(install.Ini(), edited));
+    SetWindowPos(window, nullptr, 40, 30, 700, 500, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, 123);
+    ClickHeader(list, 1); // the folders from the last
+    ASSERT_TRUE(WaitFor([&] { return rows().front() == "重要 f149"; }));
     ASSERT_TRUE(WaitForKeyboard(window));
-    PressKey(VK_ESCAPE);
+    PressKey(VK_TAB); // the status filter
+    PressKey(VK_DOWN);
+    HWND combo = GetDlgItem(window, IDC_OV_STATUS);
+    ASSERT_TRUE(WaitFor([&] { return TextOf(combo) == "重要 (151)"; }));
+    PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, process.WaitExit());
+    const std::string saved = ReadBytes(install.Ini());
+    EXPECT_NE(std::string::npos, saved.find("TOUMEIDO=80")) << saved;
+    EXPECT_EQ(std::string::npos, saved.find("TOUMEIDO=50")) << saved;
+
+    Process again;
+    ASSERT_TRUE(install.Launch(again, "/list \"" + tree + "\""));
+    window = WaitForDialog(again.Id(), [](HWND w) { return GetMenu(w) != nullptr; });
+    ASSERT_TRUE(window);
+    list = GetDlgItem(window, IDC_OV_LIST);
+    combo = GetDlgItem(window, IDC_OV_STATUS);
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(740, rect.right);
+    EXPECT_EQ(30, rect.top);
+    EXPECT_EQ(123, SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0));
+    EXPECT_TRUE(WaitFor([&] { return ReadRows(list, again.Id(), tree).size() == 151; }));
+    EXPECT_EQ("重要 f149", ReadRows(list, again.Id(), tree).front());
+    EXPECT_EQ("重要 (151)", TextOf(combo));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, again.WaitExit());
 }

@@ -1,7 +1,9 @@
 // The overview's status rule on desktop.ini's bytes, and the export's lines:
 // each case a row {line, input, expected}, walked by one loop.
+#include "app/Settings.h"
 #include "overview/FolderMarks.h"
 #include "support/Files.h"
+#include "ui/OverviewPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -116,4 +118,54 @@ TEST(Overview, ExportLines) {
                                  u8"標準\tC:\\A\\鷗\t\t2024-07-02 23:05:09\r\n"
                                  u8"その他\tC:\\b\ta b  c d e\t2024-07-01 23:05:09\r\n";
     EXPECT_EQ(expected, std::string(text, text.GetLength()));
+}
+
+// How the overview was left, as its next opening reads it: a value that
+// can't be read keeps its default; a placement no monitor shows now comes
+// onto one, its size kept.
+TEST(Overview, LayoutValuesThatCannotBeReadKeepTheirDefaults) {
+    const std::tuple<int, std::string, std::string> rows[] = {
+        {__LINE__,
+         "Placement=10,20,310,420,1\r\nColumns=10,20,30,40\r\nColumnOrder=3,2,1,0\r\n"
+         "Sort=2,1\r\nFilter=4\r\n",
+         "10,20,300x400 max|10,20,30,40|3,2,1,0|2,1|4"},
+        {__LINE__,
+         "Placement=10,20,5,420,0\r\nColumns=10,20,30\r\nColumnOrder=0,0,1,2\r\n"
+         "Sort=4,0\r\nFilter=9\r\n",
+         "none|none|none|1,0|-1"},
+        {__LINE__,
+         "Placement=1,2,3,x,0\r\nColumns=1,2,3,4,5\r\nColumnOrder=0,1,2,3\r\nSort=0,2\r\n"
+         "Filter=\r\n",
+         "none|none|none|1,0|-1"},
+        {__LINE__, "Placement=60000,60000,60600,60400,0\r\n", "on screen 600x400|none|none|1,0|-1"},
+    };
+    TempDir dir;
+    g_strIniPath = dir / "vrkcfg.ini";
+    for (const auto& [line, keys, expected] : rows) {
+        ASSERT_TRUE(WriteBytes(g_strIniPath, "[Overview]\r\n" + keys));
+        const OverviewLayout layout = ReadOverviewLayout();
+        const RECT& r = layout.placement.rcNormalPosition;
+        char text[200] = "none";
+        const char* shown = layout.placement.showCmd == SW_SHOWMAXIMIZED ? " max" : "";
+        if (layout.hasPlacement && r.left > 1000)
+            strcpy(text, "far away");
+        else if (layout.hasPlacement && r.left < 1000 && (r.left != 10 || r.top != 20))
+            sprintf(text, "on screen %ldx%ld%s", r.right - r.left, r.bottom - r.top, shown);
+        else if (layout.hasPlacement)
+            sprintf(text, "%ld,%ld,%ldx%ld%s", r.left, r.top, r.right - r.left, r.bottom - r.top,
+                    shown);
+        const int* w = layout.widths;
+        const int* o = layout.order;
+        std::string got =
+            std::string(text) + "|" +
+            (layout.hasColumns ? std::to_string(w[0]) + "," + std::to_string(w[1]) + "," +
+                                     std::to_string(w[2]) + "," + std::to_string(w[3]) + "|" +
+                                     std::to_string(o[0]) + "," + std::to_string(o[1]) + "," +
+                                     std::to_string(o[2]) + "," + std::to_string(o[3])
+                               : "none|none") +
+            "|" + std::to_string(layout.sortColumn) + "," + std::to_string(layout.descending) +
+            "|" + std::to_string(layout.status);
+        EXPECT_EQ(expected, got) << "row at line " << line;
+    }
+    g_strIniPath.Empty();
 }
