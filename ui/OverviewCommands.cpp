@@ -98,6 +98,7 @@ void COverviewDlg::ReadAgain(const MarkList& marks) {
             reselect.Push(mark);
         now.Push(mark);
     }
+    FollowKept(marks, now);
     {
         Selection none(*this, false);
         m_rows.Replace(marks, now);

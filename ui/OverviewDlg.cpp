@@ -55,7 +55,8 @@ AFX_MSG_ENTRY(message == WM_COMMAND && HIWORD(wParam) == 0 && LOWORD(wParam) >= 
               *pResult = 0)
 END_MESSAGE_MAP()
 
-COverviewDlg::COverviewDlg(const wchar_t* folder) : CDialog(IDD_OVERVIEW), m_folder(folder) {
+COverviewDlg::COverviewDlg(const wchar_t* folder)
+    : CDialog(IDD_OVERVIEW), m_folder(folder), m_root(ShownPathOf(LongPathOf(folder))) {
     m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     for (int status = 0; status < kStatusCount; ++status)
         m_statusNames[status] = WideText(StatusName(status));
@@ -64,6 +65,7 @@ COverviewDlg::COverviewDlg(const wchar_t* folder) : CDialog(IDD_OVERVIEW), m_fol
 COverviewDlg::~COverviewDlg() {
     if (m_hWnd)
         DestroyWindow(m_hWnd);
+    ForgetKept(false);
 }
 
 bool COverviewDlg::Create() {
@@ -74,6 +76,7 @@ bool COverviewDlg::Create() {
     if (!m_placement.length || !SetWindowPlacement(m_hWnd, &m_placement))
         ShowWindow(m_hWnd, SW_SHOWNORMAL);
     StartScan();
+    ShowKeptRows();
     return true;
 }
 
@@ -204,6 +207,8 @@ void COverviewDlg::OnCancel() {
 void COverviewDlg::OnDestroy() {
     KillTimer(m_hWnd, kProgressTimer);
     KeepLayout();
+    if (m_watch.Watching() && !m_scan.IsRunning()) // the rows as the watch kept them
+        KeepRowsNow();
     m_scan.LetGo();
     m_watch.LetGo();
     PostQuitMessage(0);

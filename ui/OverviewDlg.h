@@ -98,6 +98,17 @@ class COverviewDlg : public CDialog {
     // The bursts the watch has read, once no scan runs.
     void TakeBursts();
     void ApplyBurst(WatchBurst& burst);
+    // The old rows become the marks found at their folders, or go; the other
+    // marks found are added. The selection and the focus follow the folders.
+    void ReplaceRows(MarkList& old, MarkList& found);
+    // The last scan's rows, shown until the scan confirms them (OverviewCache.cpp).
+    void ShowKeptRows();
+    void ConfirmKept(MarkList& found);
+    // Rows read again by the window's own change: the kept rows follow.
+    void FollowKept(const MarkList& old, const MarkList& now);
+    int KeptIndex(const FolderMark& mark) const;
+    void ForgetKept(bool scanEnded);
+    void KeepRowsNow();
     void UpToDate();
     void TakeMarks();
     void FillStatusFilter();
@@ -121,6 +132,14 @@ class COverviewDlg : public CDialog {
     COverviewScan m_scan;
     COverviewWatch m_watch;
     SYSTEMTIME m_upToDate = {}; // when the list was last brought up to date
+    FILETIME m_upToDateFile = {};
+    WideText m_root; // the folder as the rows name it
+    // While a scan confirms the kept rows: copies by folder, each one's row
+    // (null once gone), and whether the scan has found its folder.
+    MarkList m_kept;
+    FolderMark** m_keptRows = nullptr;
+    bool* m_keptConfirmed = nullptr;
+    FILETIME m_keptScanned = {};
     DWORD m_upToDateTick = 0;
     bool m_lineShowsTotals = false;
     bool m_marksWaiting = false; // told of marks not yet taken

@@ -17,7 +17,7 @@ bool FolderBefore(const FolderMark* a, const FolderMark* b) {
 
 void COverviewDlg::StartWatch() {
     // The root as the scan names its folders, so rows and notices meet.
-    m_watch.Start(m_hWnd, ShownPathOf(LongPathOf(m_folder)), m_slots);
+    m_watch.Start(m_hWnd, m_root, m_slots);
 }
 
 void COverviewDlg::OnWatchChanged(WPARAM number) {
@@ -41,12 +41,17 @@ void COverviewDlg::TakeBursts() {
 }
 
 void COverviewDlg::ApplyBurst(WatchBurst& burst) {
-    MarkList old, now, added, found;
+    MarkList old, found;
     for (int i = 0; i < m_rows.Count(); ++i) {
         if (burst.Covers(m_rows.Mark(i)->folder))
             old.Push(m_rows.Mark(i));
     }
     found.TakeAll(burst.found);
+    ReplaceRows(old, found);
+}
+
+void COverviewDlg::ReplaceRows(MarkList& old, MarkList& found) {
+    MarkList now, added;
     if (!old.Count() && !found.Count())
         return;
     // Each row read again becomes the mark found at its folder, or goes.
@@ -110,6 +115,7 @@ void COverviewDlg::ApplyBurst(WatchBurst& burst) {
 
 void COverviewDlg::UpToDate() {
     GetLocalTime(&m_upToDate);
+    GetSystemTimeAsFileTime(&m_upToDateFile);
     m_upToDateTick = GetTickCount();
 }
 

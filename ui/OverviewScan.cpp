@@ -1,5 +1,7 @@
 #include "OverviewScan.h"
 
+#include "../overview/MarkPaths.h"
+
 namespace {
 #ifdef VORELKIN_STUCK_SCAN
 // The test build's stand-in for a share that stopped answering (Wine cannot
@@ -36,6 +38,11 @@ class COverviewScan::Job final : private MarkScanSink {
         Job& job = *static_cast<Job*>(self);
 #ifdef VORELKIN_STUCK_SCAN
         WaitAsOnADeadShare();
+#endif
+#ifdef VORELKIN_TEST_HOOKS // the test build's slow tree: "slow.test" in the folder
+        if (GetFileAttributesW(JoinPath(LongPathOf(job.m_root), L"slow.test")) !=
+            INVALID_FILE_ATTRIBUTES)
+            Sleep(3000);
 #endif
         job.totals = ScanFolderMarks(job.m_root, job.m_slots, job, &job.stop);
         InterlockedExchange(&job.scanned, (LONG)job.totals.scanned);

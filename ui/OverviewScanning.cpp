@@ -6,6 +6,7 @@
 
 void COverviewDlg::StartScan() {
     m_marksWaiting = false;
+    ForgetKept(false);
     {
         Selection none(*this, false);
         m_rows.Clear();
@@ -38,7 +39,9 @@ void COverviewDlg::TakeMarks() {
     m_scan.TakeFound(found);
     if (!found.Count())
         return;
-    {
+    if (m_kept.Count()) {
+        ConfirmKept(found);
+    } else {
         Selection kept(*this);
         m_rows.Add(found);
     }
@@ -50,8 +53,12 @@ void COverviewDlg::OnScanEnded(WPARAM number) {
         return;
     TakeMarks(); // what came after the last batch
     KillTimer(m_hWnd, kProgressTimer);
-    if (!m_scan.Totals().stopped)
+    const bool ended = !m_scan.Totals().stopped;
+    ForgetKept(ended);
+    if (ended) {
         UpToDate();
+        KeepRowsNow();
+    }
     TakeBursts(); // what changed while it ran, read after it
     ShowTotals();
 }
@@ -65,8 +72,14 @@ void COverviewDlg::OnProgressTimer() {
     }
     if (m_marksWaiting && GetTickCount() - m_lastBatch >= kBatchMs)
         TakeMarks();
-    wchar_t text[64];
+    wchar_t text[160];
     wsprintfW(text, L"%u 個のフォルダを調べました", m_scan.Scanned());
+    SYSTEMTIME utc = {}, local = {};
+    if (m_kept.Count() && FileTimeToSystemTime(&m_keptScanned, &utc) &&
+        SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        wsprintfW(
+            text, L"前回 %04u-%02u-%02u %02u:%02u の調べの結果です。%u 個のフォルダを調べました",
+            local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, m_scan.Scanned());
     SetStatusLine(text);
 }
 
