@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "overview/FolderMarks.h"
 #include "support/Files.h"
+#include "ui/OverviewCache.h"
 #include "ui/OverviewPlacement.h"
 
 #include <gtest/gtest.h>
@@ -168,4 +169,55 @@ TEST(Overview, LayoutValuesThatCannotBeReadKeepTheirDefaults) {
         EXPECT_EQ(expected, got) << "row at line " << line;
     }
     g_strIniPath.Empty();
+}
+
+// The kept rows come back as written; a file damaged, of another version or
+// of another folder gives none, and nothing is added.
+TEST(Overview, KeptRowsComeBackOnlyWhole) {
+    TempDir dir;
+    SetEnvironmentVariableA("LOCALAPPDATA", dir.Path());
+    FolderMark mark;
+    mark.folder = WideText(L"C:\\ツリー\\a");
+    mark.description = WideText(L"資料");
+    mark.iconFile = WideText(L"C:\\icons\\fld02.ico");
+    mark.status = 2;
+    mark.written = {1, 2};
+    const FolderMark* marks[] = {&mark};
+    const FILETIME scanned = {3, 4};
+    KeepRows(L"C:\\ツリー", scanned, marks, 1);
+    const CString file = dir / "Vorelkin\\overview-*.rows";
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(file, &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    FindClose(find);
+    const CString path = dir / "Vorelkin\\" + found.cFileName;
+    const std::string bytes = ReadBytes(path);
+    // The bytes, then the folder asked for: what comes back.
+    const std::tuple<int, std::string, const wchar_t*, std::string> rows[] = {
+        {__LINE__, bytes, L"c:\\ツリー", u8"重要|C:\\icons\\fld02.ico,0|資料 3"},
+        {__LINE__, bytes.substr(0, bytes.size() - 1), L"C:\\ツリー", "none"},
+        {__LINE__, bytes.substr(0, 8) + "\x02" + bytes.substr(9), L"C:\\ツリー", "none"},
+        {__LINE__, bytes + "x", L"C:\\ツリー", "none"},
+    };
+    for (const auto& [line, written, root, expected] : rows) {
+        ASSERT_TRUE(WriteBytes(path, written));
+        MarkList read;
+        FILETIME when = {};
+        std::string got = "none";
+        if (ReadKeptRows(root, read, when) && read.Count() == 1)
+            got = Shown(*read[0]) + " " + std::to_string(when.dwLowDateTime);
+        EXPECT_EQ(expected, got) << "row at line " << line;
+        read.DeleteAll();
+    }
+    // Another folder's file under this folder's name.
+    ASSERT_TRUE(DeleteFileA(path));
+    KeepRows(L"C:\\other", scanned, marks, 1);
+    find = FindFirstFileA(file, &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    FindClose(find);
+    ASSERT_TRUE(MoveFileA(dir / "Vorelkin\\" + found.cFileName, path));
+    MarkList read;
+    FILETIME when = {};
+    EXPECT_FALSE(ReadKeptRows(L"C:\\ツリー", read, when));
+    EXPECT_EQ(0, read.Count());
 }
