@@ -3,12 +3,13 @@
 # floor program, confirmation with many shell windows open, GUI handles over
 # repaints (run under Wine and Xvfb), and the size of the release executable.
 # (e) times the overview's export over a generated tree of 100,000 folders,
-# (w) the overview window's first rows and answers while it scans that tree.
-#   scripts/bench.sh [repetitions] [parts]   (default 15 and abcdew)
+# (w) the overview window's first rows and answers while it scans that tree,
+# (l) the window following changes under that tree and its next opening.
+#   scripts/bench.sh [repetitions] [parts]   (default 15 and abcdewl)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 repetitions=${1:-15}
-parts=${2:-abcdew}
+parts=${2:-abcdewl}
 source "$root/scripts/wine-env.sh"
 # The release is always the 32-bit build; the timings run on the build this
 # host's Wine can start.
@@ -25,7 +26,7 @@ cmake --build "$root/build/$arch" --target bench -- --no-print-directory | grep 
 # in all) marked with a desktop.ini and the System bit, which Wine keeps in
 # the user.DOSATTRIB extended attribute.
 tree="$WINEPREFIX/drive_c/vrk-bench-tree"
-if [[ $parts == *[ew]* && ! -f "$tree.ready-1000" ]]; then
+if [[ $parts == *[ewl]* && ! -f "$tree.ready-1000" ]]; then
   rm -rf "$tree"
   python3 - "$tree" <<'PY'
 import os, sys

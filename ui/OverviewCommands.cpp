@@ -2,6 +2,7 @@
 // in the context menu.
 #include "OverviewDlg.h"
 
+#include "OverviewDpi.h"
 #include "PropSeet.h"
 #include "SelectDlg.h"
 #include "../app/Settings.h"
@@ -75,6 +76,7 @@ void COverviewDlg::OnChangeStatus() {
     }
     g_strTargetFolder = g_targetFolders.Path(0);
     {
+        ScopedThreadDpi popupLooks(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
         CSelectDlg chooser(nullptr);
         chooser.DoModal();
     }
@@ -204,6 +206,7 @@ void COverviewDlg::OnRescan() {
 // change that is never written would only part the window from the file.
 void COverviewDlg::OnSettings() {
     SettingsSnapshot before;
+    ScopedThreadDpi sheetLooks(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
     CPropSeet sheet("Vorelkinのプロパティ", nullptr, 0);
     if (sheet.DoModal() != IDOK) {
         before.Restore();

@@ -1,9 +1,12 @@
 #include "OverviewDlg.h"
 
+#include "OverviewDpi.h"
+
 #include "../framework/App.h"
 #include "../res/resource.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 #include <windowsx.h>
 
 namespace {
@@ -34,6 +37,8 @@ ON_OV_MESSAGE(COverviewScan::kMarksWaiting, OnMarksWaiting(wParam))
 ON_OV_MESSAGE(COverviewScan::kScanEnded, OnScanEnded(wParam))
 ON_OV_MESSAGE(COverviewWatch::kChanged, OnWatchChanged(wParam))
 AFX_MSG_ENTRY(message == WM_ACTIVATE, OnActivate(wParam); return false) // the focus is the dialog's
+AFX_MSG_ENTRY(message == WM_DPICHANGED, OnDpiChanged(HIWORD(wParam)); return false)
+ON_OV_MESSAGE(kRelayout, OnSize())
 AFX_MSG_ENTRY(message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->idFrom == IDC_OV_LIST,
               *pResult = 0;
               if (!OnListNotify(*reinterpret_cast<NMHDR*>(lParam), *pResult)) return false)
@@ -109,6 +114,7 @@ BOOL COverviewDlg::OnInitDialog() {
     AddColumns();
     RestoreLayout();
     m_slots = CurrentSlotIcons();
+    m_dpi = DpiOf(m_hWnd);
     LoadStatusIcons();
     FillStatusFilter();
     OnSize();
@@ -144,14 +150,15 @@ void COverviewDlg::ShowSortArrow() {
 // The status's own small icon, from its slot's file, as the popup shows it;
 // 標準 and その他 have none there either.
 void COverviewDlg::LoadStatusIcons() {
-    HIMAGELIST icons =
-        ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                         ILC_COLOR32 | ILC_MASK, kStatusCount, 0);
+    const int width = MetricForDpi(SM_CXSMICON, m_dpi), height = MetricForDpi(SM_CYSMICON, m_dpi);
+    HIMAGELIST icons = ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, kStatusCount, 0);
     for (int status = 0; status < kStatusCount; ++status) {
         m_statusImage[status] = I_IMAGENONE;
         HICON small = nullptr;
+        // At the monitor's size, not the system's shrunk or stretched.
         if (status == kStatusStandard || status == kStatusOther ||
-            ExtractIconExW(m_slots.path[status], m_slots.index[status], nullptr, &small, 1) != 1 ||
+            SHDefExtractIconW(m_slots.path[status], m_slots.index[status], 0, nullptr, &small,
+                              MAKELONG(width, width)) != S_OK ||
             !small)
             continue;
         ScopedIcon icon(small); // the list copies it

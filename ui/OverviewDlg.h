@@ -40,6 +40,8 @@ class COverviewDlg : public CDialog {
     // The watch (OverviewLive.cpp).
     void OnWatchChanged(WPARAM number);
     void OnActivate(WPARAM state);
+    // A move to a monitor of another scale (OverviewDpi.cpp).
+    void OnDpiChanged(UINT dpi);
     // The filters (OverviewListRows.cpp).
     void OnFilterChanged();
     void OnFilterClosed();
@@ -62,6 +64,8 @@ class COverviewDlg : public CDialog {
     static const UINT_PTR kProgressTimer = 1;
     static const UINT kProgressMs = 100;
     static const DWORD kBatchMs = 250;
+    // Lays the controls out again once the dialog manager has scaled them.
+    static const UINT kRelayout = WM_APP + 4;
 
     // Kept across a change of the rows (OverviewListRows.cpp): the selected marks and the focused
     // one stay selected and focused wherever their rows go; the list learns
@@ -142,6 +146,7 @@ class COverviewDlg : public CDialog {
     FILETIME m_keptScanned = {};
     DWORD m_upToDateTick = 0;
     bool m_lineShowsTotals = false;
+    UINT m_dpi = 0;              // the monitor's the window is laid out for
     bool m_marksWaiting = false; // told of marks not yet taken
     DWORD m_lastBatch = 0;       // when they were last taken
     bool m_filterStale = false;  // counts changed while the status list was open
