@@ -221,18 +221,31 @@ void BenchOverviewLive(const char* given) {
     printf("    slowest of %zu %.0f ms  target <= 1000 ms  %s\n", delays.size(), delays.back(),
            delays.back() <= 1000 ? "MET" : "MISSED");
 
+    // Wine spends processor time in every process while files are written,
+    // watched or not: an overview of another, empty folder measures it.
+    const CString elsewhere = install.Dir() + "\\elsewhere";
+    CreateDirectoryA(elsewhere, nullptr);
+    Process other;
+    HWND otherWindow = OpenAndScan(install, elsewhere, other);
     const CString noise = live + "\\noise";
     CreateDirectoryA(noise, nullptr);
     Sleep(500);
     const double cpuBefore = ProcessorMs(process.Handle()), began = Now();
+    const double otherBefore = ProcessorMs(other.Handle());
     for (int i = 0; i < 10000; ++i)
         WriteBytes(noise + "\\f" + CString::FromInt(i) + ".o", "object");
     const double writing = Now() - began;
     Sleep(1500); // the last burst read
     const double cpu = ProcessorMs(process.Handle()) - cpuBefore;
+    const double wine = ProcessorMs(other.Handle()) - otherBefore, own = cpu - wine;
     printf("    10,000 unrelated files written in %.1f s: the window used %.0f ms of processor, "
-           "%.1f%%  target <= 5%%  %s\n",
-           writing / 1000, cpu, 100 * cpu / writing, cpu <= writing / 20 ? "MET" : "MISSED");
+           "an overview of another folder %.0f ms (Wine's own cost)\n",
+           writing / 1000, cpu, wine);
+    printf("    the watch's own share %.0f ms, %.1f%% of the writing  target <= 5%%  %s\n", own,
+           100 * own / writing, otherWindow && own <= writing / 20 ? "MET" : "MISSED");
+    if (otherWindow)
+        PostMessageW(otherWindow, WM_CLOSE, 0, 0);
+    other.WaitExit(30000);
 
     PostMessageW(window, WM_CLOSE, 0, 0); // keeps the rows for the next opening
     process.WaitExit(30000);

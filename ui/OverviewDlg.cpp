@@ -156,10 +156,12 @@ void COverviewDlg::LoadStatusIcons() {
         m_statusImage[status] = I_IMAGENONE;
         HICON small = nullptr;
         // At the monitor's size, not the system's shrunk or stretched.
-        if (status == kStatusStandard || status == kStatusOther ||
-            SHDefExtractIconW(m_slots.path[status], m_slots.index[status], 0, nullptr, &small,
-                              MAKELONG(width, width)) != S_OK ||
-            !small)
+        if (status == kStatusStandard || status == kStatusOther)
+            continue;
+        if (SHDefExtractIconW(m_slots.path[status], m_slots.index[status], 0, nullptr, &small,
+                              MAKELONG(width, width)) != S_OK)
+            ExtractIconExW(m_slots.path[status], m_slots.index[status], nullptr, &small, 1);
+        if (!small)
             continue;
         ScopedIcon icon(small); // the list copies it
         m_statusImage[status] = ImageList_AddIcon(icons, icon);

@@ -8,8 +8,11 @@
 namespace {
 // A burst ends after this long without a change, or this long after it
 // began, so a build writing for minutes still shows its marks.
-const DWORD kQuietMs = 200;
+const DWORD kQuietMs = 150;
 const DWORD kBurstMs = 1000;
+// The pause before the next read of the changes, which gathers them in
+// batches rather than one wake per change.
+const DWORD kBatchMs = 50;
 // Past this many folders in one burst, reading the tree again costs less.
 const int kMostScopes = 20000;
 // A desktop.ini held while it is written is read again this many times.
@@ -367,21 +370,29 @@ void COverviewWatch::Job::Watch() {
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
                             nullptr));
-    bool reading = m_dir.IsValid() && Issue();
+    bool watched = m_dir.IsValid(), reading = false;
     WatchBurst gathering;
-    DWORD began = 0, last = 0;
+    DWORD began = 0, last = 0, issueAt = GetTickCount();
     for (;;) {
-        if (!reading && watching) { // a share or file system that reports nothing
+        // Changes made between two calls wait in the handle's buffer and come
+        // with the next ("ReadDirectoryChangesW function"): a call made a
+        // moment after the last one ended takes a whole batch at once.
+        const DWORD now = GetTickCount();
+        if (watched && !reading && (int)(issueAt - now) <= 0)
+            watched = reading = Issue();
+        if (!watched && watching) { // a share or file system that reports nothing
             InterlockedExchange(&watching, 0);
             Post();
         }
         DWORD timeout = INFINITE;
         const bool gathered = gathering.count || gathering.wholeTree;
         if (gathered) {
-            const DWORD now = GetTickCount(), quietEnd = last + kQuietMs, capEnd = began + kBurstMs;
+            const DWORD quietEnd = last + kQuietMs, capEnd = began + kBurstMs;
             const DWORD end = (int)(quietEnd - capEnd) < 0 ? quietEnd : capEnd;
             timeout = (int)(end - now) > 0 ? end - now : 0;
         }
+        if (watched && !reading)
+            timeout = (int)(issueAt - now) > 0 && issueAt - now < timeout ? issueAt - now : timeout;
         HANDLE events[2] = {m_wake, m_io};
         const DWORD woke = WaitForMultipleObjects(reading ? 2 : 1, events, FALSE, timeout);
         if (Stopped())
@@ -395,15 +406,18 @@ void COverviewWatch::Job::Watch() {
             if (done && bytes)
                 Gather(bytes, gathering);
             gathering.wholeTree |= overflow;
-            reading = (done || overflow) && Issue();
+            reading = false;
+            watched = done || overflow;
             last = GetTickCount();
+            issueAt = last + kBatchMs;
             if (!gathered)
                 began = last;
             continue;
         }
         if (woke == WAIT_OBJECT_0 && InterlockedExchange(&m_rescan, 0))
             gathering.wholeTree = true;
-        else if (woke != WAIT_TIMEOUT)
+        else if (!gathered || ((int)(GetTickCount() - last) < (int)kQuietMs &&
+                               (int)(GetTickCount() - began) < (int)kBurstMs))
             continue;
         Read(gathering);
         last = began = GetTickCount(); // reads refused wait a quiet time

@@ -104,6 +104,21 @@ void ClickHeader(HWND list, int column) {
     ClickAt(x + (int)SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0) / 2,
             (rect.top + rect.bottom) / 2);
 }
+// F2 runs the popup on the selected rows; its key 2 makes them 重要, and
+// Enter keeps the description the prompt (with that title) offers.
+void ChangeSelectedToImportant(DWORD pid, const char* promptTitle) {
+    PressKey(VK_F2);
+    HWND chooser = WaitForChooser(pid);
+    ASSERT_TRUE(chooser);
+    ASSERT_TRUE(WaitForKeyboard(chooser));
+    PressKey('2');
+    HWND prompt = WaitForDialog(
+        pid, [](HWND w) { return strstr(TextOf(w), "フォルダの説明を入力") != nullptr; });
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ(promptTitle, TextOf(prompt));
+    ASSERT_TRUE(WaitForKeyboard(prompt));
+    PressKey(VK_RETURN);
+}
 } // namespace
 
 // A small tree scanned in the window, times in local time and an unreadable
@@ -191,17 +206,7 @@ TEST(OverviewWindow, FiltersSortsAndChangesTwoSelectedRowsThroughThePopup) {
     PressKey(VK_HOME);
     PressKey(VK_DOWN);
     Chord(VK_SHIFT, VK_DOWN);
-    PressKey(VK_F2);
-    HWND chooser = WaitForChooser(process.Id());
-    ASSERT_TRUE(chooser);
-    ASSERT_TRUE(WaitForKeyboard(chooser));
-    PressKey('2');
-    HWND prompt = WaitForDialog(
-        process.Id(), [](HWND w) { return strstr(TextOf(w), "フォルダの説明を入力") != nullptr; });
-    ASSERT_TRUE(prompt);
-    EXPECT_EQ("フォルダの説明を入力 (2 個のフォルダ)", TextOf(prompt));
-    ASSERT_TRUE(WaitForKeyboard(prompt));
-    PressKey(VK_RETURN);
+    ChangeSelectedToImportant(process.Id(), "フォルダの説明を入力 (2 個のフォルダ)");
     EXPECT_TRUE(WaitFor([&] {
         return rows() == Rows({"その他 d", "重要 a", "重要 b", "標準 c"});
     }));
@@ -362,17 +367,7 @@ TEST(OverviewWindow, FollowsChangesFromOutsideAndChangesEverySelectedRow) {
 
     ASSERT_TRUE(WaitForKeyboard(window));
     Chord(VK_CONTROL, 'A');
-    PressKey(VK_F2);
-    HWND chooser = WaitForChooser(process.Id());
-    ASSERT_TRUE(chooser);
-    ASSERT_TRUE(WaitForKeyboard(chooser));
-    PressKey('2');
-    HWND prompt = WaitForDialog(
-        process.Id(), [](HWND w) { return strstr(TextOf(w), "フォルダの説明を入力") != nullptr; });
-    ASSERT_TRUE(prompt);
-    EXPECT_EQ("フォルダの説明を入力 (151 個のフォルダ)", TextOf(prompt));
-    ASSERT_TRUE(WaitForKeyboard(prompt));
-    PressKey(VK_RETURN);
+    ChangeSelectedToImportant(process.Id(), "フォルダの説明を入力 (151 個のフォルダ)");
     EXPECT_TRUE(WaitFor([&] {
         Rows now = rows();
         return now.size() == 151 && std::all_of(now.begin(), now.end(), [](const std::string& r) {
