@@ -157,22 +157,42 @@ void BenchOverviewWindow(const char* given, int repetitions) {
 }
 
 namespace {
-double ProcessorMs(HANDLE process) {
-    FILETIME created, ended, kernel, user;
-    if (!GetProcessTimes(process, &created, &ended, &kernel, &user))
-        return 0;
-    auto ms = [](const FILETIME& t) {
-        return (double)(((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime) / 10000.0;
-    };
-    return ms(kernel) + ms(user);
+// Wine's GetProcessTimes does not report another process's time: the
+// kernel's count of the Unix process whose command line holds the text,
+// read through Wine's Z: drive, in milliseconds (-1: not found).
+double ProcessorMs(const char* commandLineHolds) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA("Z:\\proc\\*", &found);
+    double ms = -1;
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more && ms < 0;
+         more = FindNextFileA(find, &found)) {
+        if (found.cFileName[0] < '1' || found.cFileName[0] > '9')
+            continue;
+        const std::string dir = std::string("Z:\\proc\\") + found.cFileName;
+        std::string line = ReadBytes((dir + "\\cmdline").c_str());
+        std::replace(line.begin(), line.end(), '\0', ' ');
+        if (line.find(commandLineHolds) == std::string::npos ||
+            line.find("Vorelkin.exe") == std::string::npos)
+            continue;
+        const std::string stat = ReadBytes((dir + "\\stat").c_str());
+        const size_t end = stat.rfind(')');
+        unsigned long long user = 0, system = 0;
+        if (end != std::string::npos &&
+            sscanf(stat.c_str() + end + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu",
+                   &user, &system) == 2)
+            ms = (double)(user + system) * 10.0; // 100 ticks a second
+    }
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    return ms;
 }
 
-// Waits for the window's scan to end; false after two minutes.
+// Waits for the window's scan to end; null after five minutes.
 HWND OpenAndScan(const Install& install, const CString& tree, Process& process) {
     if (!install.Launch(process, "/list \"" + tree + "\""))
         return nullptr;
     HWND window = nullptr;
-    for (const double start = Now(); Now() - start < 120000; Sleep(20)) {
+    for (const double start = Now(); Now() - start < 300000; Sleep(20)) {
         if (!window)
             window = OverviewOf(process.Id());
         else if (ScanEnded(window))
@@ -230,19 +250,25 @@ void BenchOverviewLive(const char* given) {
     const CString noise = live + "\\noise";
     CreateDirectoryA(noise, nullptr);
     Sleep(500);
-    const double cpuBefore = ProcessorMs(process.Handle()), began = Now();
-    const double otherBefore = ProcessorMs(other.Handle());
+    // The arguments as the kernel holds them: NUL-separated, without quotes.
+    const CString watched = "/list " + tree, unwatched = "/list " + elsewhere;
+    const double cpuBefore = ProcessorMs(watched), began = Now();
+    const double otherBefore = ProcessorMs(unwatched);
     for (int i = 0; i < 10000; ++i)
         WriteBytes(noise + "\\f" + CString::FromInt(i) + ".o", "object");
     const double writing = Now() - began;
     Sleep(1500); // the last burst read
-    const double cpu = ProcessorMs(process.Handle()) - cpuBefore;
-    const double wine = ProcessorMs(other.Handle()) - otherBefore, own = cpu - wine;
+    const double cpu = ProcessorMs(watched) - cpuBefore;
+    const double wine = ProcessorMs(unwatched) - otherBefore, own = cpu - wine;
+    const bool measured = cpuBefore >= 0 && otherBefore >= 0;
     printf("    10,000 unrelated files written in %.1f s: the window used %.0f ms of processor, "
            "an overview of another folder %.0f ms (Wine's own cost)\n",
            writing / 1000, cpu, wine);
     printf("    the watch's own share %.0f ms, %.1f%% of the writing  target <= 5%%  %s\n", own,
-           100 * own / writing, otherWindow && own <= writing / 20 ? "MET" : "MISSED");
+           100 * own / writing,
+           !measured             ? "NOT MEASURED"
+           : own <= writing / 20 ? "MET"
+                                 : "MISSED");
     if (otherWindow)
         PostMessageW(otherWindow, WM_CLOSE, 0, 0);
     other.WaitExit(30000);

@@ -111,10 +111,10 @@ BOOL COverviewDlg::OnInitDialog() {
     SendMessageW(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP |
                      LVS_EX_HEADERDRAGDROP);
+    m_dpi = DpiOf(m_hWnd);
     AddColumns();
     RestoreLayout();
     m_slots = CurrentSlotIcons();
-    m_dpi = DpiOf(m_hWnd);
     LoadStatusIcons();
     FillStatusFilter();
     OnSize();

@@ -9,6 +9,8 @@
 
 namespace {
 const char kSection[] = "Overview";
+// Column widths are kept as at 100%, so they fit a monitor of another scale.
+const int kKeptDpi = USER_DEFAULT_SCREEN_DPI;
 
 // Exactly count integers within [low, high], separated by commas.
 bool ReadNumbers(const char* key, int* numbers, int count, int low, int high) {
@@ -116,7 +118,8 @@ void COverviewDlg::RestoreLayout() {
     const OverviewLayout layout = ReadOverviewLayout();
     if (layout.hasColumns) {
         for (int column = 0; column < COverviewRows::kColumns; ++column)
-            SendMessageW(m_list, LVM_SETCOLUMNWIDTH, column, layout.widths[column]);
+            SendMessageW(m_list, LVM_SETCOLUMNWIDTH, column,
+                         MulDiv(layout.widths[column], (int)m_dpi, kKeptDpi));
         SendMessageW(m_list, LVM_SETCOLUMNORDERARRAY, COverviewRows::kColumns,
                      (LPARAM)layout.order);
     }
@@ -132,7 +135,8 @@ void COverviewDlg::KeepLayout() {
     if (!GetWindowPlacement(m_hWnd, &layout.placement))
         return;
     for (int column = 0; column < COverviewRows::kColumns; ++column)
-        layout.widths[column] = (int)SendMessageW(m_list, LVM_GETCOLUMNWIDTH, column, 0);
+        layout.widths[column] =
+            MulDiv((int)SendMessageW(m_list, LVM_GETCOLUMNWIDTH, column, 0), kKeptDpi, (int)m_dpi);
     SendMessageW(m_list, LVM_GETCOLUMNORDERARRAY, COverviewRows::kColumns, (LPARAM)layout.order);
     layout.sortColumn = m_rows.SortColumn();
     layout.descending = m_rows.SortDescending();
