@@ -3,8 +3,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-bool g_bCollectingFolders = false;
-
 namespace {
 const DWORD kReadMs = 2000;
 // A launch closes as soon as it has its answer; one that does not in this

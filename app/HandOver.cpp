@@ -1,4 +1,5 @@
 #include "HandOver.h"
+#include "OurProcesses.h"
 
 #include "../framework/Scoped.h"
 
@@ -16,61 +17,6 @@ const DWORD kWriteMs = 5000;
 const DWORD kAnswerMs = 30000;
 // Names on a drive that does not answer: refused rather than waited for.
 const DWORD kCheckMs = 5000;
-
-// A process's user, session, integrity level and elevation, from its
-// token, read into buffers aligned for TOKEN_USER and TOKEN_MANDATORY_LABEL.
-// The token, not the process, so that an elevated launch can be read too.
-// A copy of this program that runs sandboxed at low integrity, or elevated
-// at high, is another party: it neither collects nor hands over to ours
-// ("Mandatory Integrity Control"; TOKEN_INFORMATION_CLASS: TokenIntegrityLevel,
-// TokenElevation).
-class ProcessUser {
-  public:
-    explicit ProcessUser(HANDLE process) {
-        HANDLE token = nullptr;
-        if (!process || !OpenProcessToken(process, TOKEN_QUERY, &token))
-            return;
-        ScopedKernelHandle owned(token);
-        DWORD size = 0;
-        m_read =
-            GetTokenInformation(token, TokenUser, &m_user, sizeof(m_user), &size) &&
-            IsValidSid(m_user.user.User.Sid) &&
-            GetTokenInformation(token, TokenSessionId, &m_session, sizeof(m_session), &size) &&
-            GetTokenInformation(token, TokenIntegrityLevel, &m_level, sizeof(m_level), &size) &&
-            IsValidSid(m_level.label.Label.Sid) &&
-            GetTokenInformation(token, TokenElevation, &m_elevation, sizeof(m_elevation), &size);
-    }
-    PSID Sid() const { return m_read ? m_user.user.User.Sid : nullptr; }
-    PSID IntegrityLevel() const { return m_read ? m_level.label.Label.Sid : nullptr; }
-    DWORD Session() const { return m_session; }
-    bool Same(const ProcessUser& other) const {
-        return Sid() && other.Sid() && EqualSid(Sid(), other.Sid()) &&
-               m_session == other.m_session && EqualSid(IntegrityLevel(), other.IntegrityLevel()) &&
-               !m_elevation.TokenIsElevated == !other.m_elevation.TokenIsElevated;
-    }
-
-  private:
-    union {
-        TOKEN_USER user;
-        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    } m_user;
-    union {
-        TOKEN_MANDATORY_LABEL label;
-        BYTE bytes[sizeof(TOKEN_MANDATORY_LABEL) + SECURITY_MAX_SID_SIZE];
-    } m_level;
-    TOKEN_ELEVATION m_elevation = {};
-    DWORD m_session = 0;
-    bool m_read = false;
-};
-
-WideText LongPathOf(const wchar_t* path) {
-    DWORD size = GetLongPathNameW(path, nullptr, 0);
-    wchar_t* full = size ? (wchar_t*)malloc(sizeof(wchar_t) * size) : nullptr;
-    DWORD length = full ? GetLongPathNameW(path, full, size) : 0;
-    WideText text(length && length < size ? full : path);
-    free(full);
-    return text;
-}
 
 // An access list that admits this user alone. (Wine runs every process as
 // the one user, so only Windows shows another user refused.) Labelled, it
@@ -108,24 +54,6 @@ class OwnerOnly {
     bool m_built = false;
 };
 
-// A reserved device name such as NUL or COM1, with or without an extension.
-bool IsDeviceName(const wchar_t* component, int length) {
-    int base = 0;
-    while (base < length && component[base] != L'.')
-        ++base;
-    while (base > 0 && component[base - 1] == L' ')
-        --base;
-    static const wchar_t* const kDevices[] = {L"CON", L"PRN",    L"AUX",
-                                              L"NUL", L"CONIN$", L"CONOUT$"};
-    for (const wchar_t* device : kDevices) {
-        if ((int)wcslen(device) == base && _wcsnicmp(component, device, (size_t)base) == 0)
-            return true;
-    }
-    return base == 4 &&
-           (_wcsnicmp(component, L"COM", 3) == 0 || _wcsnicmp(component, L"LPT", 3) == 0) &&
-           component[3] >= L'1' && component[3] <= L'9';
-}
-
 // A full path on a drive letter or on a share ("\\server\share\..."): no
 // device, no "." or "..", no stream, nothing a launch's own full path would
 // not be. Decided from the text alone, before any file is touched. "\\?\"
@@ -159,20 +87,6 @@ bool IsPlainFullPath(const wchar_t* name) {
 }
 
 } // namespace
-
-WideText ExecutableOfOurs(DWORD pid) {
-    ScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    if (!ProcessUser(process).Same(ProcessUser(GetCurrentProcess())))
-        return WideText();
-    const DWORD room = 32768;
-    wchar_t* path = (wchar_t*)malloc(sizeof(wchar_t) * room);
-    DWORD size = room;
-    WideText image;
-    if (path && QueryFullProcessImageNameW(process, 0, path, &size))
-        image = LongPathOf(path);
-    free(path);
-    return image;
-}
 
 bool ReadHandOver(const BYTE* message, DWORD size, TargetFolders& incoming) {
     DWORD mark = 0;
@@ -251,14 +165,6 @@ HANDLE CreateCollectorPipe(const wchar_t* pipeName) {
     return INVALID_HANDLE_VALUE;
 }
 
-// Read as another launch's is read. The loader's name (GetModuleFileNameW)
-// keeps the path as launched, through a symbolic link, a junction or a
-// substituted drive; the kernel's names the file itself, so the two would
-// differ and no launch would trust its collector. (Wine names both alike.)
-WideText OwnExecutablePath() {
-    return ExecutableOfOurs(GetCurrentProcessId());
-}
-
 WideText CollectorPipeName(const wchar_t* exePath) {
     WideText name(L"\\\\.\\pipe\\Vorelkin.");
     const ProcessUser user(GetCurrentProcess());
@@ -268,7 +174,7 @@ WideText CollectorPipeName(const wchar_t* exePath) {
         LocalFree(sid);
     }
     DWORD hash = 2166136261u; // FNV-1a of the path in capitals
-    const WideText path = LongPathOf(exePath);
+    const WideText path = LongNameOf(exePath);
     for (const wchar_t* at = path; *at; ++at) {
         wchar_t upper = *at;
         CharUpperBuffW(&upper, 1);

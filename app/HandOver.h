@@ -3,6 +3,7 @@
 // of one exchange.
 #pragma once
 
+#include "OurProcesses.h"
 #include "TargetFolders.h"
 
 #include <stdlib.h>
@@ -14,12 +15,6 @@ const DWORD kMarkRefused = 0x32524B56; // "VKR2"
 // The pipe a collector of this executable serves for this user in this
 // session: the user's SID, the session and the executable's path are in it.
 WideText CollectorPipeName(const wchar_t* exePath);
-// This process's executable as its long path.
-WideText OwnExecutablePath();
-// The executable of a process of this user, in this session, at this
-// integrity level and elevation, as its long path; empty for any other
-// process, and when it cannot be read.
-WideText ExecutableOfOurs(DWORD pid);
 
 // The collector's end: the pipe's first and only instance, which admits this
 // user alone, no remote client and, where the system takes the label, no

@@ -5,11 +5,13 @@
 //   /list "<folder>" /export "<file>"  no window: the marks written to the file
 #pragma once
 
-// Exit codes of the export, for scripts.
-enum ListExit { kListDone = 0, kListNoFolder = 2, kListNotWritten = 3 };
+// The settings as a command reads them: no box, the defaults of missing keys
+// written and nothing else; a file that cannot be read is told of in a line.
+void LoadScriptSettings();
 
-// The settings as the popup's start-up loads them, for the window.
-void LoadListSettings();
+// The export of the marks under the folder, to the file, or with no file (a
+// null one) the same text to standard output without its byte-order mark.
+int ListMarks(const wchar_t* folder, const wchar_t* file);
 
 #include "WideText.h"
 

@@ -3,6 +3,7 @@
 #include "FolderCollector.h"
 #include "ListCommand.h"
 #include "OsVersion.h"
+#include "ScriptCommands.h"
 #include "Settings.h"
 #include "SettingsFile.h"
 #include "../ui/OverviewWindow.h"
@@ -19,6 +20,9 @@ CMainApp::CMainApp() {
 }
 
 BOOL CMainApp::InitInstance() {
+    // A script's command: no window.
+    if (RunScriptCommand(GetCommandLineW(), false, m_nExitCode))
+        return FALSE;
     // The overview, not the popup.
     WideText overviewFolder;
     switch (RunListCommand(GetCommandLineW(), m_nExitCode, overviewFolder)) {

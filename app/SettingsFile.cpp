@@ -2,6 +2,7 @@
 #include "SettingsFile.h"
 
 #include "IniFile.h"
+#include "OsVersion.h"
 #include "Settings.h"
 #include "TextRules.h"
 
@@ -167,4 +168,10 @@ void SaveSettings(const SettingsAsRead& read) {
             continue;
         SetStringINI(g_strIniPath, key.section, key.name, value);
     }
+}
+
+void LoadListSettings() {
+    // Read once, never written back at exit: another window may change the
+    // file meanwhile.
+    LoadSettings(ExecutablePath(), GetOSVersion());
 }

@@ -29,3 +29,7 @@ SettingsAsRead LoadSettings(const CString& exePath, int osVersion, bool tellUnre
 // was read: a key whose text differs now keeps it, unless this run changed
 // the key itself; a key deleted meanwhile gets this run's value back.
 void SaveSettings(const SettingsAsRead& read);
+
+// The settings as the popup's start-up loads them, for the overview window:
+// read once, never written back at exit.
+void LoadListSettings();

@@ -104,3 +104,20 @@ void WideMessageBox(const wchar_t* text) {
     MessageBoxW(AfxGetSafeOwner(nullptr), text, WideText(AfxGetAppName()),
                 MB_OK | MB_ICONEXCLAMATION);
 }
+
+bool IsDeviceName(const wchar_t* component, int length) {
+    int base = 0;
+    while (base < length && component[base] != L'.')
+        ++base;
+    while (base > 0 && component[base - 1] == L' ')
+        --base;
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN",    L"AUX",
+                                              L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* device : kDevices) {
+        if ((int)wcslen(device) == base && _wcsnicmp(component, device, (size_t)base) == 0)
+            return true;
+    }
+    return base == 4 &&
+           (_wcsnicmp(component, L"COM", 3) == 0 || _wcsnicmp(component, L"LPT", 3) == 0) &&
+           component[3] >= L'1' && component[3] <= L'9';
+}

@@ -46,6 +46,10 @@ class TargetFolders {
 // its short form when that is spelled; false when neither is.
 bool AnsiPathOf(const wchar_t* path, CString& ansi);
 
+// A reserved device name such as NUL or COM1, with or without an extension:
+// one part of a path, of the length given.
+bool IsDeviceName(const wchar_t* part, int length);
+
 // Adds every argument after the program's: split at blanks outside quotes,
 // where a quote only groups (no folder name holds one), so "D:\" "E:\" gives
 // D:\ and E:\; a bare drive "D:" is its root; a relative name is made full

@@ -5,6 +5,7 @@
 #include "GuiCounts.h"
 #include "OverviewWindowBench.h"
 #include "ScanBench.h"
+#include "SetBench.h"
 #include "app/WideText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
@@ -610,6 +611,9 @@ int main(int argc, char** argv) {
     fflush(stdout);
     if (strchr(parts, 'l'))
         BenchOverviewLive(argc > 3 ? argv[3] : nullptr);
+    fflush(stdout);
+    if (strchr(parts, 's'))
+        BenchSet(repetitions < 5 ? repetitions : 5);
     fflush(stdout);
     return 0;
 }

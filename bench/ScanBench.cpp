@@ -20,15 +20,8 @@ double NowMs() {
     QueryPerformanceCounter(&now);
     return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
 }
+} // namespace
 
-struct Walked {
-    double ms = -1;
-    DWORD code = STILL_ACTIVE;
-    SIZE_T peakWorkingSet = 0, peakPrivate = 0;
-};
-
-// Runs the command to its end: the time from start to exit and the peak
-// memory its process reached.
 Walked TimeRun(const CString& commandLine, const char* dir) {
     Walked walked;
     Process process;
@@ -58,7 +51,6 @@ double Median(std::vector<double> values) {
     size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
-} // namespace
 
 void BenchScan(const char* tree, int repetitions) {
     printf("(e) overview export of %s against a walk that only lists it, %d repetitions, "

@@ -11,12 +11,13 @@ class FolderBatch {
     FolderBatch();
     FolderBatch(const FolderBatch&) = delete;
     FolderBatch& operator=(const FolderBatch&) = delete;
-    ~FolderBatch();
+    virtual ~FolderBatch();
 
     static FolderBatch* Current() { return s_current; }
 
-    // A folder's failure; only its first one is kept.
-    void Failed(const CString& folder, const wchar_t* text);
+    // A folder's failure; only its first one is kept. The commands keep it
+    // for their own error line instead.
+    virtual void Failed(const CString& folder, const wchar_t* text);
     // One box that names each folder that failed and its first failure,
     // under "アイコンの変更に失敗しました"; none when all went well.
     void ReportFailures() const;

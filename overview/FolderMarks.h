@@ -75,6 +75,8 @@ ScanTotals ScanFolderMarks(const wchar_t* root, const SlotIcons& slots, MarkScan
 // byte-order mark, lines ending in CR LF, the header line
 // "状態<TAB>フォルダ<TAB>説明<TAB>更新日時" first.
 CString MarksAsText(const FolderMark* const* marks, int count);
+// Exit codes of the list and its export, for scripts.
+enum ListExit { kListDone = 0, kListNoFolder = 2, kListNotWritten = 3 };
 // MarksAsText written to the file, whole or not at all (a temporary file in
 // the same folder, then renamed over it).
 bool WriteMarksFile(const wchar_t* path, const FolderMark* const* marks, int count);
@@ -84,7 +86,7 @@ void SortMarksByFolder(const FolderMark** marks, int count);
 // A path for the -W file calls: full, in the \\?\ form that passes MAX_PATH,
 // without a trailing backslash but a drive root's. Empty when the path
 // cannot be made full.
-WideText LongPathOf(const wchar_t* path);
+WideText ExtendedFolderPathOf(const wchar_t* path);
 // The path as the user knows it, without the \\?\ form; a drive keeps its
 // root's backslash.
 WideText ShownPathOf(const wchar_t* longPath);

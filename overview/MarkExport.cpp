@@ -67,7 +67,7 @@ void SortMarksByFolder(const FolderMark** marks, int count) {
 }
 
 bool WriteMarksFile(const wchar_t* path, const FolderMark* const* marks, int count) {
-    WideText target = LongPathOf(path);
+    WideText target = ExtendedFolderPathOf(path);
     if (!*(const wchar_t*)target)
         return false;
     // Windows refuses to rename over a read-only file; Wine does not.

@@ -7,6 +7,6 @@
 WideText JoinPath(const wchar_t* folder, const wchar_t* name);
 
 enum class MarkRead { None, Marked, Failed };
-// desktop.ini in the folder (a LongPathOf path), read without asking for the
+// desktop.ini in the folder (a ExtendedFolderPathOf path), read without asking for the
 // folder's bits: Failed when it is there but cannot be read.
 MarkRead ReadMarkAt(const wchar_t* longPath, const SlotIcons& slots, FolderMark& mark);

@@ -177,7 +177,7 @@ bool MarkFromIniBytes(const char* bytes, int length, const wchar_t* folder, cons
 }
 
 bool ReadFolderMark(const wchar_t* folder, const SlotIcons& slots, FolderMark& mark) {
-    WideText path = LongPathOf(folder);
+    WideText path = ExtendedFolderPathOf(folder);
     DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
         !(attributes & (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY)))

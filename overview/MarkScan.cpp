@@ -4,6 +4,7 @@
 
 #include "MarkPaths.h"
 
+#include "../app/WholeFile.h"
 #include "../framework/Scoped.h"
 
 #include <stdlib.h>
@@ -132,27 +133,12 @@ class Walk {
 };
 } // namespace
 
-WideText LongPathOf(const wchar_t* path) {
+WideText ExtendedFolderPathOf(const wchar_t* path) {
     if (!path || !*path)
         return WideText();
-    WideText full;
-    if (StartsWith(path, kLongPrefix)) {
-        full = WideText(path);
-    } else {
-        DWORD size = GetFullPathNameW(path, 0, nullptr, nullptr);
-        wchar_t* buffer = size ? (wchar_t*)malloc(sizeof(wchar_t) * size) : nullptr;
-        DWORD length = buffer ? GetFullPathNameW(path, size, buffer, nullptr) : 0;
-        if (length && length < size) {
-            if (StartsWith(buffer, L"\\\\")) {
-                full = WideText(kUncPrefix);
-                full += buffer + 2;
-            } else {
-                full = WideText(kLongPrefix);
-                full += buffer;
-            }
-        }
-        free(buffer);
-    }
+    WideText full = ExtendedPathOf(path);
+    if (!StartsWith(full, kLongPrefix))
+        return WideText(); // it could not be made full
     // One form for every folder; only a drive's root keeps its backslash, as
     // "\\?\C:" names the volume instead.
     size_t length = wcslen(full);
@@ -198,7 +184,7 @@ ScanTotals ScanFolderMarks(const wchar_t* root, const SlotIcons& slots, MarkScan
     const DWORD start = GetTickCount();
     Walk walk(slots, sink, stop);
     FolderStack pending;
-    WideText* rootPath = new WideText(LongPathOf(root));
+    WideText* rootPath = new WideText(ExtendedFolderPathOf(root));
     // The root is followed even where it is a link: the user named it.
     walk.Count();
     DWORD attributes = GetFileAttributesW(*rootPath);

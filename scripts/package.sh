@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds dist/Vorelkin-<version>.zip: the 32-bit program, its icons, a short
-# README and the context-menu install scripts, as Windows expects them
-# (CP932 text with CRLF line ends).
+# Builds dist/Vorelkin-<version>.zip: the 32-bit program and its console
+# twin Vorelkin.com, its icons, a short README and the context-menu install
+# scripts, as Windows expects them (CP932 text with CRLF line ends).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -11,7 +11,7 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 dir="$stage/Vorelkin-$version"
 mkdir -p "$dir/icons"
-cp "$root/build/i686/bin/Vorelkin.exe" "$dir/"
+cp "$root/build/i686/bin/Vorelkin.exe" "$root/build/i686/bin/Vorelkin.com" "$dir/"
 cp "$root"/res/icons/*.ico "$dir/icons/"
 for f in README.txt install.cmd uninstall.cmd; do
   iconv -f UTF-8 -t CP932 "$root/packaging/$f" | sed 's/$/\r/' >"$dir/$f"

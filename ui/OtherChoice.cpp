@@ -1,7 +1,7 @@
 // "その他...": any icon file chosen in an Open dialog, for this folder only.
 #include "IconFileDialog.h"
 #include "SelectDlg.h"
-#include "../app/FolderCollector.h"
+#include "ChoiceInHand.h"
 #include "../folder/Refresh.h"
 #include "../framework/App.h"
 

@@ -61,7 +61,7 @@ AFX_MSG_ENTRY(message == WM_COMMAND && HIWORD(wParam) == 0 && LOWORD(wParam) >= 
 END_MESSAGE_MAP()
 
 COverviewDlg::COverviewDlg(const wchar_t* folder)
-    : CDialog(IDD_OVERVIEW), m_folder(folder), m_root(ShownPathOf(LongPathOf(folder))) {
+    : CDialog(IDD_OVERVIEW), m_folder(folder), m_root(ShownPathOf(ExtendedFolderPathOf(folder))) {
     m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     for (int status = 0; status < kStatusCount; ++status)
         m_statusNames[status] = WideText(StatusName(status));

@@ -40,7 +40,7 @@ class COverviewScan::Job final : private MarkScanSink {
         WaitAsOnADeadShare();
 #endif
 #ifdef VORELKIN_TEST_HOOKS // the test build's slow tree: "slow.test" in the folder
-        if (GetFileAttributesW(JoinPath(LongPathOf(job.m_root), L"slow.test")) !=
+        if (GetFileAttributesW(JoinPath(ExtendedFolderPathOf(job.m_root), L"slow.test")) !=
             INVALID_FILE_ATTRIBUTES)
             Sleep(3000);
 #endif

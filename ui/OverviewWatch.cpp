@@ -286,7 +286,7 @@ void COverviewWatch::Job::Gather(DWORD bytes, WatchBurst& gathering) {
 // that can't be placed (Wine names a folder by its old name after a rename).
 bool COverviewWatch::Job::ReadShallow(const WatchBurst::Scope& scope, WatchBurst& out,
                                       WatchBurst& again) {
-    WideText path = LongPathOf(scope.folder);
+    WideText path = ExtendedFolderPathOf(scope.folder);
     DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         // A file that changed and went; a desktop.ini's folder that went
@@ -366,7 +366,7 @@ void COverviewWatch::Job::Hand(WatchBurst* burst) {
 }
 
 void COverviewWatch::Job::Watch() {
-    m_dir.Reset(CreateFileW(LongPathOf(m_root), FILE_LIST_DIRECTORY,
+    m_dir.Reset(CreateFileW(ExtendedFolderPathOf(m_root), FILE_LIST_DIRECTORY,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
                             nullptr));

@@ -2,7 +2,7 @@
 
 #include "OverviewDlg.h"
 #include "OverviewDpi.h"
-#include "../app/ListCommand.h"
+#include "../app/SettingsFile.h"
 #include "../app/Settings.h"
 #include "../framework/App.h"
 #include "../framework/LateBound.h"
@@ -53,7 +53,7 @@ int RunOverviewWindow(const wchar_t* folder) {
             return 0;
         folder = picked;
     }
-    DWORD attributes = GetFileAttributesW(LongPathOf(folder));
+    DWORD attributes = GetFileAttributesW(ExtendedFolderPathOf(folder));
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         WideText text(L"フォルダが見つからないか、フォルダではありません:\r\n");
         text += folder;

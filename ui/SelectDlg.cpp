@@ -1,8 +1,8 @@
 #include "SelectDlg.h"
 
 #include "PopupPlacement.h"
-#include "../app/FolderCollector.h"
-#include "../app/HandOver.h"
+#include "ChoiceInHand.h"
+#include "../app/OurProcesses.h"
 #include "../app/Settings.h"
 #include "../folder/Refresh.h"
 #include "../framework/App.h"

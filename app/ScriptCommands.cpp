@@ -1,0 +1,195 @@
+#include "ScriptCommands.h"
+
+#include "CommandFolders.h"
+#include "ListCommand.h"
+#include "ScriptOutput.h"
+#include "Settings.h"
+
+#include "../framework/Scoped.h"
+#include "../overview/FolderMarks.h"
+#include "../ui/SelectDlg.h"
+
+#include <string.h>
+
+namespace {
+const DWORD kMaxImportBytes = 64 * 1024 * 1024;
+
+const wchar_t kUsage[] =
+    L"Vorelkin: フォルダにアイコンと説明を付けます。\r\n"
+    L"\r\n"
+    L"  Vorelkin /set <状態> <フォルダ>... [/desc <説明>]\r\n"
+    L"      状態: 標準 必須 重要 進行中 未処理 個人用 計画1 計画2、または 1 から 7\r\n"
+    L"  Vorelkin /set その他 <アイコンファイル>[,<番号>] <フォルダ>... [/desc <説明>]\r\n"
+    L"      /desc がなければ、各フォルダの説明はそのまま。/desc \"\" か /desc: で説明を消します\r\n"
+    L"  Vorelkin /get <フォルダ>...\r\n"
+    L"  Vorelkin /list <フォルダ> [/export <ファイル>]\r\n"
+    L"  Vorelkin /import <ファイル> [/from <元のフォルダ> /to <新しいフォルダ>]\r\n"
+    L"  Vorelkin [<フォルダ>...]        ポップアップを開きます\r\n"
+    L"\r\n"
+    L"終了コード: 0 完了  1 印のないフォルダ (/get)  2 見つからない・フォルダでない・扱えない\r\n"
+    L"            3 書き込めない  4 コマンドラインの誤り (何も変えません)\r\n";
+
+// The tip flag of the popup's choice: the description given, or each
+// folder's own kept; 標準 without one follows TIP_DELETE as its row does.
+int TipFlagOf(const ScriptCommand& command) {
+    if (command.describe)
+        return 1;
+    return command.status == kStatusStandard ? 0 : CSelectDlg::kKeepInfoTip;
+}
+
+// The icon of その他 as the -A calls take it; false, told, when it names no
+// file the engine can use.
+bool FindIconFile(const wchar_t* word, CString& path) {
+    WideText full = ShownPathOf(ExtendedFolderPathOf(word));
+    DWORD attributes = *(const wchar_t*)full ? GetFileAttributesW(ExtendedFolderPathOf(full))
+                                             : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Tell(L"アイコンファイルが見つかりません: ", word);
+        return false;
+    }
+    if (AnsiPathOf(full, path))
+        return true;
+    Tell(L"このアイコンファイルの名前は扱えません。Shift-JIS で書けず、短い名前もありません: ",
+         full);
+    return false;
+}
+
+int RunSet(const ScriptCommand& command) {
+    CString iconPath;
+    int iconIndex = command.iconIndex;
+    if (command.status == kStatusOther && !FindIconFile(command.iconFile, iconPath))
+        return kCommandBadLine;
+    LoadScriptSettings();
+    if (command.status != kStatusOther && command.status != kStatusStandard) {
+        iconPath = g_arrIconPath[command.status];
+        iconIndex = g_nIconIndex[command.status];
+    }
+    CommandOutcome outcome;
+    {
+        FolderMarking marking(outcome);
+        for (int i = 0; i < command.folders.Count(); ++i)
+            marking.Mark(command.folders[i], iconPath, iconIndex, TipFlagOf(command),
+                         command.description);
+    }
+    return outcome.Code();
+}
+
+// The export's line of a folder, without the header; a folder without a mark
+// has its status and description fields empty.
+int RunGet(const ScriptCommand& command) {
+    LoadScriptSettings();
+    const SlotIcons slots = CurrentSlotIcons();
+    CommandOutcome outcome;
+    for (int i = 0; i < command.folders.Count(); ++i) {
+        WideText name;
+        if (!FindFolder(command.folders[i], name)) {
+            outcome.Note(kCommandNoFolder);
+            continue;
+        }
+        FolderMark mark;
+        if (ReadFolderMark(name, slots, mark)) {
+            mark.folder = name;
+            const FolderMark* one = &mark;
+            CString text = MarksAsText(&one, 1);
+            PrintResult(WideOfUtf8(strstr(text, "\r\n") + 2));
+            continue;
+        }
+        WideText line(L"\t");
+        line += name;
+        line += L"\t\t\r\n";
+        PrintResult(line);
+        outcome.Note(kCommandNoMark);
+    }
+    return outcome.Code();
+}
+
+// The file's bytes, at most kMaxImportBytes; false with the system's error.
+bool ReadImportFile(const wchar_t* name, CString& bytes) {
+    ScopedFile file(CreateFileW(ExtendedFolderPathOf(name), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file.IsValid() || !GetFileSizeEx(file, &size))
+        return false;
+    if (size.QuadPart > kMaxImportBytes) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    DWORD read = 0;
+    char* buffer = bytes.GetBuffer((int)size.QuadPart);
+    bool whole = ReadFile(file, buffer, (DWORD)size.QuadPart, &read, nullptr) &&
+                 read == (DWORD)size.QuadPart;
+    bytes.ReleaseBuffer(whole ? (int)read : 0);
+    return whole;
+}
+
+int RunImport(const ScriptCommand& command) {
+    CString bytes;
+    if (!ReadImportFile(command.file, bytes)) {
+        Tell(L"読み込めません: ", command.file, GetLastError());
+        return kCommandBadLine;
+    }
+    ExportRows rows;
+    WideText problem;
+    if (!rows.Read(bytes, bytes.GetLength(), problem)) {
+        problem += L": ";
+        Tell(problem, command.file);
+        return kCommandBadLine;
+    }
+    const bool moves = *(const wchar_t*)command.from;
+    const WideText to = moves ? ShownPathOf(ExtendedFolderPathOf(command.to)) : WideText();
+    LoadScriptSettings();
+    CommandOutcome outcome;
+    FolderMarking marking(outcome);
+    for (int i = 0; i < rows.Count(); ++i) {
+        const ExportRow& row = rows[i];
+        WideText folder = moves ? MovedFolder(row.folder, command.from, to) : row.folder;
+        if (row.status == kStatusOther) {
+            Tell(L"その他 の行はアイコンが書き出されていないので付けられません: ", folder);
+            outcome.Note(kCommandNoFolder);
+            continue;
+        }
+        const bool standard = row.status == kStatusStandard;
+        marking.Mark(folder, standard ? CString() : g_arrIconPath[row.status],
+                     standard ? 0 : g_nIconIndex[row.status], 1, row.description);
+    }
+    return outcome.Code();
+}
+} // namespace
+
+bool RunScriptCommand(const wchar_t* commandLine, bool console, int& exitCode) {
+    ScriptCommand command;
+    ReadScriptCommand(commandLine, command);
+    switch (command.kind) {
+    case CommandKind::kNone:
+        return false;
+    case CommandKind::kBad:
+        Tell(command.problem, L"");
+        exitCode = kCommandBadLine;
+        return true;
+    case CommandKind::kHelp:
+        PrintResult(kUsage);
+        exitCode = kCommandDone;
+        return true;
+    case CommandKind::kSet:
+        exitCode = RunSet(command);
+        return true;
+    case CommandKind::kGet:
+        exitCode = RunGet(command);
+        return true;
+    case CommandKind::kImport:
+        exitCode = RunImport(command);
+        return true;
+    case CommandKind::kList:
+        break;
+    }
+    if (!console)
+        return false;
+    WideText windowFolder;
+    if (RunListCommand(commandLine, exitCode, windowFolder) == ListMode::kExported)
+        return true;
+    WordList words(commandLine);
+    if (words.Count() <= 2)
+        return false; // the window, after the folder picker
+    exitCode = ListMarks(words[2], nullptr);
+    return true;
+}
