@@ -131,7 +131,7 @@ TEST(Overview, LayoutValuesThatCannotBeReadKeepTheirDefaults) {
          "Sort=2,1\r\nFilter=4\r\n",
          "10,20,300x400 max|10,20,30,40|3,2,1,0|2,1|4"},
         {__LINE__,
-         "Placement=10,20,5,420,0\r\nColumns=10,20,30\r\nColumnOrder=0,0,1,2\r\n"
+         "Placement=10,20,5,420,0\r\nColumns=10,20,30,40\r\nColumnOrder=0,0,1,2\r\n"
          "Sort=4,0\r\nFilter=9\r\n",
          "none|none|none|1,0|-1"},
         {__LINE__,
