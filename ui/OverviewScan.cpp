@@ -23,9 +23,8 @@ void WaitAsOnADeadShare() {
 #endif
 } // namespace
 
-// One scan, held by the window and by its thread; the last to let go
-// deletes it, so neither waits for the other.
-class COverviewScan::Job final : private MarkScanSink {
+// One scan, held by the window and by its thread.
+class COverviewScan::Job final : public HeldByTwo, private MarkScanSink {
   public:
     Job(HWND window, WPARAM number, const wchar_t* root, const SlotIcons& slots)
         : m_window(window), m_number(number), m_root(root), m_slots(slots) {
@@ -52,10 +51,6 @@ class COverviewScan::Job final : private MarkScanSink {
         return 0;
     }
 
-    void Release() {
-        if (InterlockedDecrement(&m_holders) == 0)
-            delete this;
-    }
     // From now on nothing goes to the window: it may be gone, and its
     // handle another window's.
     void Forget() {
@@ -75,7 +70,7 @@ class COverviewScan::Job final : private MarkScanSink {
     ScanTotals totals; // written by the thread before ended
 
   private:
-    ~Job() {
+    ~Job() override {
         {
             ScopedLock hold(m_lock);
             m_found.DeleteAll();
@@ -113,7 +108,6 @@ class COverviewScan::Job final : private MarkScanSink {
     const WPARAM m_number;
     const WideText m_root;
     const SlotIcons m_slots;
-    volatile LONG m_holders = 2; // the window and the thread
     CRITICAL_SECTION m_lock;
     MarkList m_found;      // under m_lock
     bool m_posted = false; // under m_lock: a kMarksWaiting not yet taken

@@ -1,5 +1,7 @@
 #include "OverviewWatch.h"
 
+#include "OverviewScan.h"
+
 #include "../overview/MarkPaths.h"
 
 #include <algorithm>
@@ -149,9 +151,8 @@ void WatchBurst::Tidy() {
     free(covered);
 }
 
-// One watch, held by the window and by its thread; the last to let go
-// deletes it, so neither waits for the other.
-class COverviewWatch::Job {
+// One watch, held by the window and by its thread.
+class COverviewWatch::Job final : public HeldByTwo {
   public:
     Job(HWND window, WPARAM number, const wchar_t* root, const SlotIcons& slots)
         : m_window(window), m_number(number), m_root(root), m_slots(slots),
@@ -169,10 +170,6 @@ class COverviewWatch::Job {
         return 0;
     }
 
-    void Release() {
-        if (InterlockedDecrement(&m_holders) == 0)
-            delete this;
-    }
     void Forget() {
         InterlockedExchangePointer(&m_window, nullptr);
         InterlockedExchange(&m_stop, 1);
@@ -193,7 +190,7 @@ class COverviewWatch::Job {
     volatile LONG watching = 1;
 
   private:
-    ~Job() {
+    ~Job() override {
         DeleteBursts(Take());
         DeleteCriticalSection(&m_lock);
     }
@@ -215,7 +212,6 @@ class COverviewWatch::Job {
     const WPARAM m_number;
     const WideText m_root;
     const SlotIcons m_slots;
-    volatile LONG m_holders = 2; // the window and the thread
     volatile LONG m_stop = 0;
     volatile LONG m_rescan = 0;
     ScopedKernelHandle m_wake, m_io;
