@@ -32,6 +32,11 @@ bool TargetFolders::Add(const wchar_t* name) {
 bool TargetFolders::AddSpelled(const wchar_t* name, const CString& path) {
     if (!*name || Has(name))
         return false;
+    AddDistinct(name, path);
+    return true;
+}
+
+void TargetFolders::AddDistinct(const wchar_t* name, const CString& path) {
     if (m_count == m_capacity) {
         int capacity = m_capacity ? m_capacity * 2 : 8;
         Folder* folders = new Folder[capacity];
@@ -45,7 +50,6 @@ bool TargetFolders::AddSpelled(const wchar_t* name, const CString& path) {
     }
     m_folders[m_count].path = path;
     m_folders[m_count++].name = WideText(name);
-    return true;
 }
 
 WideText TargetFolders::NameOf(const CString& path) const {

@@ -21,6 +21,9 @@ class TargetFolders {
     bool Add(const wchar_t* name);
     // Adds a folder whose -A path is known already; touches no file.
     bool AddSpelled(const wchar_t* name, const CString& path);
+    // The same for a folder known to be none of those held: thousands of
+    // rows are added without comparing each with every other.
+    void AddDistinct(const wchar_t* name, const CString& path);
     int Count() const { return m_count; }
     void Clear() { m_count = 0; }
     const CString& Path(int index) const { return m_folders[index].path; }

@@ -602,7 +602,7 @@ void BenchHandles(int popupRepaints, int sheetRepaints) {
 }
 } // namespace
 
-// bench.exe [repetitions] [parts, e.g. "ac"; all by default] [tree for "e" and "w"]
+// bench.exe [repetitions] [parts, e.g. "ac"; all by default] [tree for "e", "w" and "l"]
 int main(int argc, char** argv) {
     int repetitions = argc > 1 ? atoi(argv[1]) : 15;
     if (repetitions < 1)
@@ -626,6 +626,9 @@ int main(int argc, char** argv) {
     fflush(stdout);
     if (strchr(parts, 'w'))
         BenchOverviewWindow(argc > 3 ? argv[3] : nullptr, repetitions < 3 ? repetitions : 3);
+    fflush(stdout);
+    if (strchr(parts, 'l'))
+        BenchOverviewLive(argc > 3 ? argv[3] : nullptr);
     fflush(stdout);
     if (strchr(parts, 's'))
         BenchSet(repetitions < 5 ? repetitions : 5);

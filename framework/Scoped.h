@@ -47,6 +47,18 @@ using ScopedLocalMemory = ScopedHandle<HLOCAL, CloseWith<HLOCAL, HLOCAL, LocalFr
 using ScopedHook = ScopedHandle<HHOOK, CloseWith<HHOOK, BOOL, UnhookWindowsHookEx>>;
 
 // A device context from GetDC, given back to its window.
+// Holds a critical section for the scope.
+class ScopedLock {
+  public:
+    explicit ScopedLock(CRITICAL_SECTION& lock) : m_lock(lock) { EnterCriticalSection(&m_lock); }
+    ScopedLock(const ScopedLock&) = delete;
+    ScopedLock& operator=(const ScopedLock&) = delete;
+    ~ScopedLock() { LeaveCriticalSection(&m_lock); }
+
+  private:
+    CRITICAL_SECTION& m_lock;
+};
+
 class ScopedGetDC {
   public:
     explicit ScopedGetDC(HWND window) : m_window(window), m_dc(GetDC(window)) {}

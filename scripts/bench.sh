@@ -4,15 +4,16 @@
 # repaints (run under Wine and Xvfb), and the size of the release executable.
 # (e) times the overview's export over a generated tree of 100,000 folders,
 # (w) the overview window's first rows and answers while it scans that tree,
+# (l) the window following changes under that tree and its next opening,
 # (s) /set on 1,000 folders in one call against a floor that writes the bytes,
 # (u) that /set with the undo journal against without it (VORELKIN_JOURNAL=off,
 # the benchmark's switch), and /undo of it against the /set; (b) also gives
 # the confirmation with the journal against without.
-#   scripts/bench.sh [repetitions] [parts]   (default 15 and abcdewsu)
+#   scripts/bench.sh [repetitions] [parts]   (default 15 and abcdewlsu)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 repetitions=${1:-15}
-parts=${2:-abcdewsu}
+parts=${2:-abcdewlsu}
 source "$root/scripts/wine-env.sh"
 # The release is always the 32-bit build; the timings run on the build this
 # host's Wine can start.
@@ -29,7 +30,7 @@ cmake --build "$root/build/$arch" --target bench -- --no-print-directory | grep 
 # in all) marked with a desktop.ini and the System bit, which Wine keeps in
 # the user.DOSATTRIB extended attribute.
 tree="$WINEPREFIX/drive_c/vrk-bench-tree"
-if [[ $parts == *[ew]* && ! -f "$tree.ready-1000" ]]; then
+if [[ $parts == *[ewl]* && ! -f "$tree.ready-1000" ]]; then
   rm -rf "$tree"
   python3 - "$tree" <<'PY'
 import os, sys

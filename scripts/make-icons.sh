@@ -5,7 +5,10 @@
 #   res/icons-src/svg/*.svg    per-size SVGs (kept in git so they can be viewed)
 #   res/icons/fld00..07.ico    16 20 24 32 40 48 64 as 32-bit BMP + 256 as PNG
 #   res/icons/FldXP00..07.ico  16 32 48 as 32-bit BMP only: XP cannot read PNG
-#   res/Vorelkin.ico           application icon, the same sizes as fld0N.ico
+#   res/Vorelkin.ico           application icon, the same sizes as fld0N.ico,
+#                              32 px and up as PNG: it is in the executable,
+#                              whose size counts, and Windows reads PNG icon
+#                              images of any size since Vista
 #
 # Only Debian packages are used; scripts/setup.sh installs what is missing.
 # The output carries no timestamps, so a rerun gives identical bytes.
@@ -28,23 +31,29 @@ render() { # svg-name size -> png path
   echo "$out"
 }
 
-# 16 to 64 px as 32-bit BMP, 256 px as PNG, from the SVGs <name>-<size>.svg
-pack() { # svg-name ico-path
-  local bmp=() n big
-  for n in 16 20 24 32 40 48 64; do
-    bmp+=("$(render "$1-$n" "$n")")
+# The sizes below the PNG sizes as 32-bit BMP, the rest as PNG, from the SVGs
+# <name>-<size>.svg
+pack() { # svg-name ico-path png-sizes...
+  local name=$1 ico=$2 bmp=() raw=() n png
+  shift 2
+  for n in 16 20 24 32 40 48 64 256; do
+    png=$(render "$name-$n" "$n")
+    if [[ " $* " == *" $n "* ]]; then
+      # flat artwork: lossless recompression and no ancillary chunks keep it
+      # small; it stays 8-bit RGBA, the form Windows expects for PNG entries
+      optipng -quiet -o7 -nc -nb -strip all "$png"
+      raw+=(--raw="$png")
+    else
+      bmp+=("$png")
+    fi
   done
-  big=$(render "$1-256" 256)
-  # flat artwork: lossless recompression and no ancillary chunks keep it
-  # small; it stays 8-bit RGBA, the form Windows expects for PNG icon entries
-  optipng -quiet -o7 -nc -nb -strip all "$big"
-  icotool -c -b 32 -o "$2" "${bmp[@]}" --raw="$big"
+  icotool -c -b 32 -o "$ico" "${bmp[@]}" "${raw[@]}"
 }
 
 mkdir -p res/icons
 for slot in 0 1 2 3 4 5 6 7; do
   id=$(printf '%02d' "$slot")
-  pack "fld$id" "res/icons/fld$id.ico"
+  pack "fld$id" "res/icons/fld$id.ico" 256
 
   xp=()
   for n in 16 32 48; do
@@ -53,6 +62,6 @@ for slot in 0 1 2 3 4 5 6 7; do
   icotool -c -b 32 -o "res/icons/FldXP$id.ico" "${xp[@]}"
 done
 
-pack app res/Vorelkin.ico
+pack app res/Vorelkin.ico 32 40 48 64 256
 
 echo "make-icons: wrote res/icons/fld00-07.ico, res/icons/FldXP00-07.ico, res/Vorelkin.ico"

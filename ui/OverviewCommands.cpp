@@ -2,6 +2,7 @@
 // in the context menu.
 #include "OverviewDlg.h"
 
+#include "OverviewDpi.h"
 #include "PropSeet.h"
 #include "SelectDlg.h"
 #include "../app/Settings.h"
@@ -52,19 +53,30 @@ void COverviewDlg::OnChangeStatus() {
         MessageBeep(MB_OK);
         return;
     }
-    if (marks.Count() > TargetFolders::kMax) {
-        Refuse(m_hWnd, L"一度に状態を変更できるのは 100 個のフォルダまでです。");
-        return;
-    }
+    // Every selected row: the hand-over's limit between launches means
+    // nothing here. The rows are distinct folders already, so each is only
+    // spelled; those no code page spells are named in one box.
     g_targetFolders.Clear();
+    WideText unspelled;
     for (int i = 0; i < marks.Count(); ++i) {
-        if (!g_targetFolders.Add(marks[i]->folder)) { // it has told the user why
-            g_targetFolders.Clear();
-            return;
+        CString path;
+        if (AnsiPathOf(marks[i]->folder, path)) {
+            g_targetFolders.AddDistinct(marks[i]->folder, path);
+            continue;
         }
+        unspelled += L"\r\n";
+        unspelled += marks[i]->folder;
+    }
+    if (*unspelled) {
+        WideText text(L"このフォルダの名前は扱えません。Shift-JIS で書けず、短い名前もありません:");
+        text += unspelled;
+        Refuse(m_hWnd, text);
+        g_targetFolders.Clear();
+        return;
     }
     g_strTargetFolder = g_targetFolders.Path(0);
     {
+        ScopedThreadDpi popupLooks(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
         CSelectDlg chooser(nullptr);
         chooser.DoModal();
     }
@@ -88,6 +100,7 @@ void COverviewDlg::ReadAgain(const MarkList& marks) {
             reselect.Push(mark);
         now.Push(mark);
     }
+    FollowKept(marks, now);
     {
         Selection none(*this, false);
         m_rows.Replace(marks, now);
@@ -193,6 +206,7 @@ void COverviewDlg::OnRescan() {
 // change that is never written would only part the window from the file.
 void COverviewDlg::OnSettings() {
     SettingsSnapshot before;
+    ScopedThreadDpi sheetLooks(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
     CPropSeet sheet("Vorelkinのプロパティ", nullptr, 0);
     if (sheet.DoModal() != IDOK) {
         before.Restore();
@@ -201,6 +215,7 @@ void COverviewDlg::OnSettings() {
     before.WriteChanges();
     m_slots = CurrentSlotIcons();
     LoadStatusIcons();
+    StartWatch();             // its reads match against the new slots
     if (m_scan.IsRunning()) { // what it found so far used the old slots
         StartScan();
         return;

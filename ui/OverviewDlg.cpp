@@ -1,9 +1,12 @@
 #include "OverviewDlg.h"
 
+#include "OverviewDpi.h"
+
 #include "../framework/App.h"
 #include "../res/resource.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 #include <windowsx.h>
 
 namespace {
@@ -32,6 +35,10 @@ ON_OV_MESSAGE(WM_CONTEXTMENU, OnContextMenu((HWND)wParam, lParam))
 ON_OV_MESSAGE(WM_TIMER, OnProgressTimer())
 ON_OV_MESSAGE(COverviewScan::kMarksWaiting, OnMarksWaiting(wParam))
 ON_OV_MESSAGE(COverviewScan::kScanEnded, OnScanEnded(wParam))
+ON_OV_MESSAGE(COverviewWatch::kChanged, OnWatchChanged(wParam))
+AFX_MSG_ENTRY(message == WM_ACTIVATE, OnActivate(wParam); return false) // the focus is the dialog's
+AFX_MSG_ENTRY(message == WM_DPICHANGED, OnDpiChanged(HIWORD(wParam)); return false)
+ON_OV_MESSAGE(kRelayout, OnSize())
 AFX_MSG_ENTRY(message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->idFrom == IDC_OV_LIST,
               *pResult = 0;
               if (!OnListNotify(*reinterpret_cast<NMHDR*>(lParam), *pResult)) return false)
@@ -57,7 +64,8 @@ AFX_MSG_ENTRY(message == WM_COMMAND && HIWORD(wParam) == 0 && LOWORD(wParam) >= 
               *pResult = 0)
 END_MESSAGE_MAP()
 
-COverviewDlg::COverviewDlg(const wchar_t* folder) : CDialog(IDD_OVERVIEW), m_folder(folder) {
+COverviewDlg::COverviewDlg(const wchar_t* folder)
+    : CDialog(IDD_OVERVIEW), m_folder(folder), m_root(ShownPathOf(ExtendedFolderPathOf(folder))) {
     m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     for (int status = 0; status < kStatusCount; ++status)
         m_statusNames[status] = WideText(StatusName(status));
@@ -66,6 +74,7 @@ COverviewDlg::COverviewDlg(const wchar_t* folder) : CDialog(IDD_OVERVIEW), m_fol
 COverviewDlg::~COverviewDlg() {
     if (m_hWnd)
         DestroyWindow(m_hWnd);
+    ForgetKept(false);
 }
 
 bool COverviewDlg::Create() {
@@ -73,8 +82,10 @@ bool COverviewDlg::Create() {
     if (!CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_OVERVIEW), nullptr,
                             DialogProc, (LPARAM)this))
         return false;
-    ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    if (!m_placement.length || !SetWindowPlacement(m_hWnd, &m_placement))
+        ShowWindow(m_hWnd, SW_SHOWNORMAL);
     StartScan();
+    ShowKeptRows();
     return true;
 }
 
@@ -102,8 +113,11 @@ BOOL COverviewDlg::OnInitDialog() {
     m_list = Item(IDC_OV_LIST);
     SendMessageW(m_list, CCM_SETUNICODEFORMAT, TRUE, 0);
     SendMessageW(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP |
+                     LVS_EX_HEADERDRAGDROP);
+    m_dpi = DpiOf(m_hWnd);
     AddColumns();
+    RestoreLayout();
     m_slots = CurrentSlotIcons();
     LoadStatusIcons();
     FillStatusFilter();
@@ -140,15 +154,18 @@ void COverviewDlg::ShowSortArrow() {
 // The status's own small icon, from its slot's file, as the popup shows it;
 // 標準 and その他 have none there either.
 void COverviewDlg::LoadStatusIcons() {
-    HIMAGELIST icons =
-        ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                         ILC_COLOR32 | ILC_MASK, kStatusCount, 0);
+    const int width = MetricForDpi(SM_CXSMICON, m_dpi), height = MetricForDpi(SM_CYSMICON, m_dpi);
+    HIMAGELIST icons = ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, kStatusCount, 0);
     for (int status = 0; status < kStatusCount; ++status) {
         m_statusImage[status] = I_IMAGENONE;
         HICON small = nullptr;
-        if (status == kStatusStandard || status == kStatusOther ||
-            ExtractIconExW(m_slots.path[status], m_slots.index[status], nullptr, &small, 1) != 1 ||
-            !small)
+        // At the monitor's size, not the system's shrunk or stretched.
+        if (status == kStatusStandard || status == kStatusOther)
+            continue;
+        if (SHDefExtractIconW(m_slots.path[status], m_slots.index[status], 0, nullptr, &small,
+                              MAKELONG(width, width)) != S_OK)
+            ExtractIconExW(m_slots.path[status], m_slots.index[status], nullptr, &small, 1);
+        if (!small)
             continue;
         ScopedIcon icon(small); // the list copies it
         m_statusImage[status] = ImageList_AddIcon(icons, icon);
@@ -202,7 +219,11 @@ void COverviewDlg::OnCancel() {
 
 void COverviewDlg::OnDestroy() {
     KillTimer(m_hWnd, kProgressTimer);
+    KeepLayout();
+    if (m_watch.Watching() && !m_scan.IsRunning()) // the rows as the watch kept them
+        KeepRowsNow();
     m_scan.LetGo();
+    m_watch.LetGo();
     PostQuitMessage(0);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "OverviewScan.h"
+#include "OverviewWatch.h"
 
 #include "../framework/Dialog.h"
 
@@ -38,6 +39,11 @@ class COverviewDlg : public CDialog {
     void OnMarksWaiting(WPARAM number);
     void OnScanEnded(WPARAM number);
     void OnProgressTimer();
+    // The watch (OverviewLive.cpp).
+    void OnWatchChanged(WPARAM number);
+    void OnActivate(WPARAM state);
+    // A move to a monitor of another scale (OverviewDpi.cpp).
+    void OnDpiChanged(UINT dpi);
     // The filters (OverviewListRows.cpp).
     void OnFilterChanged();
     void OnFilterClosed();
@@ -65,6 +71,8 @@ class COverviewDlg : public CDialog {
     static const UINT_PTR kProgressTimer = 1;
     static const UINT kProgressMs = 100;
     static const DWORD kBatchMs = 250;
+    // Lays the controls out again once the dialog manager has scaled them.
+    static const UINT kRelayout = WM_APP + 4;
 
     // Kept across a change of the rows (OverviewListRows.cpp): the selected marks and the focused
     // one stay selected and focused wherever their rows go; the list learns
@@ -94,6 +102,25 @@ class COverviewDlg : public CDialog {
     void ShowSortArrow();
     void LoadStatusIcons();
     void StartScan();
+    void StartWatch();
+    // How the window was left (OverviewPlacement.cpp).
+    void RestoreLayout();
+    void KeepLayout();
+    // The bursts the watch has read, once no scan runs.
+    void TakeBursts();
+    void ApplyBurst(WatchBurst& burst);
+    // The old rows become the marks found at their folders, or go; the other
+    // marks found are added. The selection and the focus follow the folders.
+    void ReplaceRows(MarkList& old, MarkList& found);
+    // The last scan's rows, shown until the scan confirms them (OverviewCache.cpp).
+    void ShowKeptRows();
+    void ConfirmKept(MarkList& found);
+    // Rows read again by the window's own change: the kept rows follow.
+    void FollowKept(const MarkList& old, const MarkList& now);
+    int KeptIndex(const FolderMark& mark) const;
+    void ForgetKept(bool scanEnded);
+    void KeepRowsNow();
+    void UpToDate();
     void TakeMarks();
     void FillStatusFilter();
     void ShowTotals();
@@ -120,8 +147,22 @@ class COverviewDlg : public CDialog {
     SlotIcons m_slots;
     COverviewRows m_rows;
     COverviewScan m_scan;
+    COverviewWatch m_watch;
+    SYSTEMTIME m_upToDate = {}; // when the list was last brought up to date
+    FILETIME m_upToDateFile = {};
+    WideText m_root; // the folder as the rows name it
+    // While a scan confirms the kept rows: copies by folder, each one's row
+    // (null once gone), and whether the scan has found its folder.
+    MarkList m_kept;
+    FolderMark** m_keptRows = nullptr;
+    bool* m_keptConfirmed = nullptr;
+    FILETIME m_keptScanned = {};
+    DWORD m_upToDateTick = 0;
+    bool m_lineShowsTotals = false;
+    UINT m_dpi = 0;              // the monitor's the window is laid out for
     bool m_marksWaiting = false; // told of marks not yet taken
     DWORD m_lastBatch = 0;       // when they were last taken
     bool m_filterStale = false;  // counts changed while the status list was open
     HICON m_hIcon = nullptr;
+    WINDOWPLACEMENT m_placement = {}; // as last left; its length unset when none
 };

@@ -46,7 +46,7 @@ void COverviewDlg::FillStatusFilter() {
     m_filterStale = SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
     if (m_filterStale)
         return;
-    int chosen = COverviewRows::kAllStatuses;
+    int chosen = m_rows.FilterStatus(); // before the first filling: as last left
     int selected = (int)SendMessageW(combo, CB_GETCURSEL, 0, 0);
     if (selected >= 0)
         chosen = (int)SendMessageW(combo, CB_GETITEMDATA, selected, 0);

@@ -52,6 +52,12 @@ class COverviewRows {
     void SetFilter(int status, const wchar_t* text);
     // The same column again reverses the order.
     void SortBy(int column);
+    void SetSort(int column, bool descending) {
+        m_sortColumn = column;
+        m_descending = descending;
+        Sort();
+    }
+    int FilterStatus() const { return m_status; }
     int SortColumn() const { return m_sortColumn; }
     bool SortDescending() const { return m_descending; }
 

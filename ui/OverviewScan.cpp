@@ -1,17 +1,8 @@
 #include "OverviewScan.h"
 
+#include "../overview/MarkPaths.h"
+
 namespace {
-class ScopedLock {
-  public:
-    explicit ScopedLock(CRITICAL_SECTION& lock) : m_lock(lock) { EnterCriticalSection(&m_lock); }
-    ScopedLock(const ScopedLock&) = delete;
-    ScopedLock& operator=(const ScopedLock&) = delete;
-    ~ScopedLock() { LeaveCriticalSection(&m_lock); }
-
-  private:
-    CRITICAL_SECTION& m_lock;
-};
-
 #ifdef VORELKIN_STUCK_SCAN
 // The test build's stand-in for a share that stopped answering (Wine cannot
 // make a listing block): a read that a cancel ends; in the first scan one
@@ -32,9 +23,8 @@ void WaitAsOnADeadShare() {
 #endif
 } // namespace
 
-// One scan, held by the window and by its thread; the last to let go
-// deletes it, so neither waits for the other.
-class COverviewScan::Job final : private MarkScanSink {
+// One scan, held by the window and by its thread.
+class COverviewScan::Job final : public HeldByTwo, private MarkScanSink {
   public:
     Job(HWND window, WPARAM number, const wchar_t* root, const SlotIcons& slots)
         : m_window(window), m_number(number), m_root(root), m_slots(slots) {
@@ -48,6 +38,11 @@ class COverviewScan::Job final : private MarkScanSink {
 #ifdef VORELKIN_STUCK_SCAN
         WaitAsOnADeadShare();
 #endif
+#ifdef VORELKIN_TEST_HOOKS // the test build's slow tree: "slow.test" in the folder
+        if (GetFileAttributesW(JoinPath(ExtendedFolderPathOf(job.m_root), L"slow.test")) !=
+            INVALID_FILE_ATTRIBUTES)
+            Sleep(3000);
+#endif
         job.totals = ScanFolderMarks(job.m_root, job.m_slots, job, &job.stop);
         InterlockedExchange(&job.scanned, (LONG)job.totals.scanned);
         InterlockedExchange(&job.ended, 1);
@@ -56,10 +51,6 @@ class COverviewScan::Job final : private MarkScanSink {
         return 0;
     }
 
-    void Release() {
-        if (InterlockedDecrement(&m_holders) == 0)
-            delete this;
-    }
     // From now on nothing goes to the window: it may be gone, and its
     // handle another window's.
     void Forget() {
@@ -79,7 +70,7 @@ class COverviewScan::Job final : private MarkScanSink {
     ScanTotals totals; // written by the thread before ended
 
   private:
-    ~Job() {
+    ~Job() override {
         {
             ScopedLock hold(m_lock);
             m_found.DeleteAll();
@@ -117,7 +108,6 @@ class COverviewScan::Job final : private MarkScanSink {
     const WPARAM m_number;
     const WideText m_root;
     const SlotIcons m_slots;
-    volatile LONG m_holders = 2; // the window and the thread
     CRITICAL_SECTION m_lock;
     MarkList m_found;      // under m_lock
     bool m_posted = false; // under m_lock: a kMarksWaiting not yet taken

@@ -6,6 +6,25 @@
 
 #include "../framework/Scoped.h"
 
+// An object held by a window and by the thread working for it: the last to
+// let go deletes it, so neither waits for the other.
+class HeldByTwo {
+  public:
+    HeldByTwo(const HeldByTwo&) = delete;
+    HeldByTwo& operator=(const HeldByTwo&) = delete;
+    void Release() {
+        if (InterlockedDecrement(&m_holders) == 0)
+            delete this;
+    }
+
+  protected:
+    HeldByTwo() = default;
+    virtual ~HeldByTwo() = default;
+
+  private:
+    volatile LONG m_holders = 2;
+};
+
 class COverviewScan {
   public:
     // Posted to the window with the scan's number: marks wait (the first

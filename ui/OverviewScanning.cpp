@@ -6,12 +6,14 @@
 
 void COverviewDlg::StartScan() {
     m_marksWaiting = false;
+    ForgetKept(false);
     {
         Selection none(*this, false);
         m_rows.Clear();
     }
     FillStatusFilter();
     m_slots = CurrentSlotIcons();
+    StartWatch(); // before the scan, so no change slips between them
     if (!m_scan.Start(m_hWnd, m_folder, m_slots)) {
         SetStatusLine(L"フォルダを調べられませんでした。");
         return;
@@ -37,7 +39,9 @@ void COverviewDlg::TakeMarks() {
     m_scan.TakeFound(found);
     if (!found.Count())
         return;
-    {
+    if (m_kept.Count()) {
+        ConfirmKept(found);
+    } else {
         Selection kept(*this);
         m_rows.Add(found);
     }
@@ -49,6 +53,13 @@ void COverviewDlg::OnScanEnded(WPARAM number) {
         return;
     TakeMarks(); // what came after the last batch
     KillTimer(m_hWnd, kProgressTimer);
+    const bool ended = !m_scan.Totals().stopped;
+    ForgetKept(ended);
+    if (ended) {
+        UpToDate();
+        KeepRowsNow();
+    }
+    TakeBursts(); // what changed while it ran, read after it
     ShowTotals();
 }
 
@@ -61,8 +72,14 @@ void COverviewDlg::OnProgressTimer() {
     }
     if (m_marksWaiting && GetTickCount() - m_lastBatch >= kBatchMs)
         TakeMarks();
-    wchar_t text[64];
+    wchar_t text[160];
     wsprintfW(text, L"%u 個のフォルダを調べました", m_scan.Scanned());
+    SYSTEMTIME utc = {}, local = {};
+    if (m_kept.Count() && FileTimeToSystemTime(&m_keptScanned, &utc) &&
+        SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        wsprintfW(
+            text, L"前回 %04u-%02u-%02u %02u:%02u の調べの結果です。%u 個のフォルダを調べました",
+            local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, m_scan.Scanned());
     SetStatusLine(text);
 }
 
@@ -72,11 +89,21 @@ void COverviewDlg::ShowTotals() {
     wsprintfW(
         text,
         L"%s印のあるフォルダ %u 個、調べたフォルダ %u 個、読めなかったフォルダ %u 個、%u.%u 秒",
-        totals.stopped ? L"中止しました: " : L"", totals.marks, totals.scanned, totals.unreadable,
+        totals.stopped ? L"中止しました: " : L"", m_rows.Count(), totals.scanned, totals.unreadable,
         (unsigned)(totals.milliseconds / 1000), (unsigned)(totals.milliseconds % 1000 / 100));
-    SetStatusLine(text);
+    WideText line(text);
+    if (m_upToDateTick) {
+        wsprintfW(text, L" (%02u:%02u:%02u 現在)", m_upToDate.wHour, m_upToDate.wMinute,
+                  m_upToDate.wSecond);
+        line += text;
+    }
+    if (!m_watch.Watching())
+        line += L"。このフォルダの変更は追えません。F5 で一覧を更新します";
+    SetStatusLine(line);
+    m_lineShowsTotals = true;
 }
 
 void COverviewDlg::SetStatusLine(const wchar_t* text) {
+    m_lineShowsTotals = false;
     SetWindowTextW(Item(IDC_OV_STATUS_LINE), text);
 }

@@ -1,6 +1,7 @@
 #include "OverviewWindow.h"
 
 #include "OverviewDlg.h"
+#include "OverviewDpi.h"
 #include "../app/SettingsFile.h"
 #include "../app/Settings.h"
 #include "../framework/App.h"
@@ -63,6 +64,8 @@ int RunOverviewWindow(const wchar_t* folder) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
+    // The window's thread only: the process's manifest keeps the popup's looks.
+    ScopedThreadDpi perMonitor(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     COverviewDlg window(folder);
     CWinApp* app = AfxGetApp();
     if (app) // boxes and the popup open over the window

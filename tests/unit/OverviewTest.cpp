@@ -1,7 +1,10 @@
 // The overview's status rule on desktop.ini's bytes, and the export's lines:
 // each case a row {line, input, expected}, walked by one loop.
+#include "app/Settings.h"
 #include "overview/FolderMarks.h"
 #include "support/Files.h"
+#include "ui/OverviewCache.h"
+#include "ui/OverviewPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -116,4 +119,105 @@ TEST(Overview, ExportLines) {
                                  u8"標準\tC:\\A\\鷗\t\t2024-07-02 23:05:09\r\n"
                                  u8"その他\tC:\\b\ta b  c d e\t2024-07-01 23:05:09\r\n";
     EXPECT_EQ(expected, std::string(text, text.GetLength()));
+}
+
+// How the overview was left, as its next opening reads it: a value that
+// can't be read keeps its default; a placement no monitor shows now comes
+// onto one, its size kept.
+TEST(Overview, LayoutValuesThatCannotBeReadKeepTheirDefaults) {
+    const std::tuple<int, std::string, std::string> rows[] = {
+        {__LINE__,
+         "Placement=10,20,310,420,1\r\nColumns=10,20,30,40\r\nColumnOrder=3,2,1,0\r\n"
+         "Sort=2,1\r\nFilter=4\r\n",
+         "10,20,300x400 max|10,20,30,40|3,2,1,0|2,1|4"},
+        {__LINE__,
+         "Placement=10,20,5,420,0\r\nColumns=10,20,30,40\r\nColumnOrder=0,0,1,2\r\n"
+         "Sort=4,0\r\nFilter=9\r\n",
+         "none|none|none|1,0|-1"},
+        {__LINE__,
+         "Placement=1,2,3,x,0\r\nColumns=1,2,3,4,5\r\nColumnOrder=0,1,2,3\r\nSort=0,2\r\n"
+         "Filter=\r\n",
+         "none|none|none|1,0|-1"},
+        {__LINE__, "Placement=60000,60000,60600,60400,0\r\n", "on screen 600x400|none|none|1,0|-1"},
+    };
+    TempDir dir;
+    g_strIniPath = dir / "vrkcfg.ini";
+    for (const auto& [line, keys, expected] : rows) {
+        ASSERT_TRUE(WriteBytes(g_strIniPath, "[Overview]\r\n" + keys));
+        const OverviewLayout layout = ReadOverviewLayout();
+        const RECT& r = layout.placement.rcNormalPosition;
+        char text[200] = "none";
+        const char* shown = layout.placement.showCmd == SW_SHOWMAXIMIZED ? " max" : "";
+        if (layout.hasPlacement && r.left > 1000)
+            strcpy(text, "far away");
+        else if (layout.hasPlacement && r.left < 1000 && (r.left != 10 || r.top != 20))
+            sprintf(text, "on screen %ldx%ld%s", r.right - r.left, r.bottom - r.top, shown);
+        else if (layout.hasPlacement)
+            sprintf(text, "%ld,%ld,%ldx%ld%s", r.left, r.top, r.right - r.left, r.bottom - r.top,
+                    shown);
+        const int* w = layout.widths;
+        const int* o = layout.order;
+        std::string got =
+            std::string(text) + "|" +
+            (layout.hasColumns ? std::to_string(w[0]) + "," + std::to_string(w[1]) + "," +
+                                     std::to_string(w[2]) + "," + std::to_string(w[3]) + "|" +
+                                     std::to_string(o[0]) + "," + std::to_string(o[1]) + "," +
+                                     std::to_string(o[2]) + "," + std::to_string(o[3])
+                               : "none|none") +
+            "|" + std::to_string(layout.sortColumn) + "," + std::to_string(layout.descending) +
+            "|" + std::to_string(layout.status);
+        EXPECT_EQ(expected, got) << "row at line " << line;
+    }
+    g_strIniPath.Empty();
+}
+
+// The kept rows come back as written; a file damaged, of another version or
+// of another folder gives none, and nothing is added.
+TEST(Overview, KeptRowsComeBackOnlyWhole) {
+    TempDir dir;
+    SetEnvironmentVariableA("LOCALAPPDATA", dir.Path());
+    FolderMark mark;
+    mark.folder = WideText(L"C:\\ツリー\\a");
+    mark.description = WideText(L"資料");
+    mark.iconFile = WideText(L"C:\\icons\\fld02.ico");
+    mark.status = 2;
+    mark.written = {1, 2};
+    const FolderMark* marks[] = {&mark};
+    const FILETIME scanned = {3, 4};
+    KeepRows(L"C:\\ツリー", scanned, marks, 1);
+    const CString file = dir / "Vorelkin\\overview-*.rows";
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(file, &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    FindClose(find);
+    const CString path = dir / "Vorelkin\\" + found.cFileName;
+    const std::string bytes = ReadBytes(path);
+    // The bytes, then the folder asked for: what comes back.
+    const std::tuple<int, std::string, const wchar_t*, std::string> rows[] = {
+        {__LINE__, bytes, L"c:\\ツリー", u8"重要|C:\\icons\\fld02.ico,0|資料 3"},
+        {__LINE__, bytes.substr(0, bytes.size() - 1), L"C:\\ツリー", "none"},
+        {__LINE__, bytes.substr(0, 8) + "\x02" + bytes.substr(9), L"C:\\ツリー", "none"},
+        {__LINE__, bytes + "x", L"C:\\ツリー", "none"},
+    };
+    for (const auto& [line, written, root, expected] : rows) {
+        ASSERT_TRUE(WriteBytes(path, written));
+        MarkList read;
+        FILETIME when = {};
+        std::string got = "none";
+        if (ReadKeptRows(root, read, when) && read.Count() == 1)
+            got = Shown(*read[0]) + " " + std::to_string(when.dwLowDateTime);
+        EXPECT_EQ(expected, got) << "row at line " << line;
+        read.DeleteAll();
+    }
+    // Another folder's file under this folder's name.
+    ASSERT_TRUE(DeleteFileA(path));
+    KeepRows(L"C:\\other", scanned, marks, 1);
+    find = FindFirstFileA(file, &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    FindClose(find);
+    ASSERT_TRUE(MoveFileA(dir / "Vorelkin\\" + found.cFileName, path));
+    MarkList read;
+    FILETIME when = {};
+    EXPECT_FALSE(ReadKeptRows(L"C:\\ツリー", read, when));
+    EXPECT_EQ(0, read.Count());
 }
