@@ -73,8 +73,8 @@ void COverviewDlg::OnUnmark() {
 }
 
 void COverviewDlg::ShowRestored(const RestoreReport& report) {
-    MarkList shown, found;
-    const size_t rootLength = wcslen(m_folder);
+    MarkList old, found;
+    const size_t rootLength = wcslen(m_root);
     for (const FolderResult& result : report.folders) {
         if (result.result != RestoreResult::kDone)
             continue;
@@ -83,31 +83,24 @@ void COverviewDlg::ShowRestored(const RestoreReport& report) {
             if (SameFolder(m_rows.Mark(i)->folder, result.folder))
                 row = m_rows.Mark(i);
         }
-        if (row) {
-            shown.Push(row);
+        // Without a row: a folder in this window's tree, the root or below.
+        const wchar_t* name = row ? (const wchar_t*)row->folder : (const wchar_t*)result.folder;
+        if (!row && (wcslen(name) < rootLength ||
+                     CompareStringOrdinal(name, (int)rootLength, m_root, (int)rootLength, TRUE) !=
+                         CSTR_EQUAL ||
+                     (name[rootLength] && name[rootLength] != L'\\' && rootLength &&
+                      m_root[rootLength - 1] != L'\\')))
             continue;
-        }
-        // A folder in this window's tree: the root itself, or below it.
-        const wchar_t* name = result.folder;
-        if (wcslen(name) < rootLength ||
-            CompareStringOrdinal(name, (int)rootLength, m_folder, (int)rootLength, TRUE) !=
-                CSTR_EQUAL ||
-            (name[rootLength] && name[rootLength] != L'\\' && rootLength &&
-             m_folder[rootLength - 1] != L'\\'))
-            continue;
+        if (row)
+            old.Push(row);
         FolderMark* mark = new FolderMark;
         if (ReadFolderMark(name, m_slots, *mark)) {
-            mark->folder = result.folder;
+            mark->folder = WideText(name);
             found.Push(mark);
         } else {
             delete mark;
         }
     }
-    if (shown.Count())
-        ReadAgain(shown);
-    if (found.Count()) {
-        Selection kept(*this);
-        m_rows.Add(found);
-    }
+    ReplaceRows(old, found);
     FillStatusFilter();
 }
