@@ -424,16 +424,16 @@ void BenchConfirm(int repetitions) {
     PrintLimit("(b) 6 hung on 6 threads, slowest", SpreadOf(times[(int)Shells::HungThreads]).max,
                3500);
     // The undo journal's share: the same confirmation with it turned off
-    // (VORELKIN_JOURNAL=off, the benchmark's switch).
+    // (VORELKIN_DATA=off, the benchmark's switch).
     wchar_t journal[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"VORELKIN_JOURNAL", journal, MAX_PATH);
+    GetEnvironmentVariableW(L"VORELKIN_DATA", journal, MAX_PATH);
     std::vector<double> recorded[2];
     for (int i = 0; i < repetitions; ++i) {
         for (int k = 0; k < 2; ++k) {
             const int off = (i + k) % 2;
-            SetEnvironmentVariableW(L"VORELKIN_JOURNAL", off ? L"off" : journal);
+            SetEnvironmentVariableW(L"VORELKIN_DATA", off ? L"off" : journal);
             const double ms = TimeConfirmToExit(install, Shells::None);
-            SetEnvironmentVariableW(L"VORELKIN_JOURNAL", journal);
+            SetEnvironmentVariableW(L"VORELKIN_DATA", journal);
             if (ms >= 0)
                 recorded[off].push_back(ms);
         }

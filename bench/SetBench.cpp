@@ -96,7 +96,7 @@ void BenchSet(int repetitions) {
 }
 
 // (u) The journal's cost: /set on the folders with the journal against
-// without it (VORELKIN_JOURNAL=off, the benchmark's own switch), and /undo of
+// without it (VORELKIN_DATA=off, the benchmark's own switch), and /undo of
 // that /set against the /set itself.
 void BenchUndo(int repetitions) {
     printf("(u) /set of slot 2 on %d folders with the undo journal and without, and /undo of it, "
@@ -107,7 +107,7 @@ void BenchUndo(int repetitions) {
     const CString com = "\"" + install.Dir() + "\\Vorelkin.com\" ";
     const CString set = com + "/set 重要" + folders, undo = com + "/undo";
     wchar_t journal[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"VORELKIN_JOURNAL", journal, MAX_PATH);
+    GetEnvironmentVariableW(L"VORELKIN_DATA", journal, MAX_PATH);
     TimeRun(set, tree);           // untimed: the settings file is written
     std::vector<double> times[3]; // with the journal, without, the undo
     for (int i = 0; i < repetitions; ++i) {
@@ -115,9 +115,9 @@ void BenchUndo(int repetitions) {
             const bool off = (i + k) % 2 == 1;
             Unmark(tree);
             RemoveTree(JournalFile());
-            SetEnvironmentVariableW(L"VORELKIN_JOURNAL", off ? L"off" : journal);
+            SetEnvironmentVariableW(L"VORELKIN_DATA", off ? L"off" : journal);
             Walked walked = TimeRun(set, tree);
-            SetEnvironmentVariableW(L"VORELKIN_JOURNAL", journal);
+            SetEnvironmentVariableW(L"VORELKIN_DATA", journal);
             if (walked.code != 0) {
                 printf("    /set ended with %lu\n", walked.code);
                 return;

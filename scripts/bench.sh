@@ -6,7 +6,7 @@
 # (w) the overview window's first rows and answers while it scans that tree,
 # (l) the window following changes under that tree and its next opening,
 # (s) /set on 1,000 folders in one call against a floor that writes the bytes,
-# (u) that /set with the undo journal against without it (VORELKIN_JOURNAL=off,
+# (u) that /set with the undo journal against without it (VORELKIN_DATA=off,
 # the benchmark's switch), and /undo of it against the /set; (b) also gives
 # the confirmation with the journal against without.
 #   scripts/bench.sh [repetitions] [parts]   (default 15 and abcdewlsu)

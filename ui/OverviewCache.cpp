@@ -2,12 +2,11 @@
 
 #include "OverviewDlg.h"
 
+#include "../app/UserData.h"
 #include "../app/WholeFile.h"
-#include "../framework/LateBound.h"
 #include "../framework/Scoped.h"
 
 #include <algorithm>
-#include <shlobj.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -19,26 +18,11 @@ const DWORD kVersion = 1;
 // is asked for it.
 const DWORD kMostBytes = 256u * 1024 * 1024;
 
-// %LOCALAPPDATA%\Vorelkin\, created when missing. The variable first: it is
-// the user's (and lets a test point the program elsewhere); the known folder
-// when it is not set ("SHGetKnownFolderPath function", FOLDERID_LocalAppData).
+// The user's data folder, created when missing; empty when there is none.
 WideText DataFolder() {
-    wchar_t variable[MAX_PATH];
-    DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", variable, MAX_PATH);
-    WideText folder;
-    if (length && length < MAX_PATH) {
-        folder = WideText(variable);
-    } else {
-        auto known = LATE_BOUND(L"shell32.dll", SHGetKnownFolderPath);
-        auto freeMemory = LATE_BOUND(L"ole32.dll", CoTaskMemFree);
-        wchar_t* path = nullptr;
-        if (!known || !freeMemory || FAILED(known(FOLDERID_LocalAppData, 0, nullptr, &path)))
-            return WideText();
-        folder = WideText(path);
-        freeMemory(path);
-    }
-    folder += L"\\Vorelkin";
-    CreateDirectoryW(ExtendedPathOf(folder), nullptr);
+    WideText folder = UserDataFolder();
+    if (*(const wchar_t*)folder)
+        CreateDirectoryW(ExtendedPathOf(folder), nullptr);
     return folder;
 }
 

@@ -2,11 +2,11 @@
 #include "History.h"
 
 #include "../app/TargetFolders.h"
+#include "../app/UserData.h"
 #include "../app/WholeFile.h"
 #include "../folder/FileSteps.h"
 #include "../framework/Scoped.h"
 
-#include <shlobj.h>
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
@@ -293,17 +293,7 @@ unsigned long long NewActionId() {
 } // namespace
 
 WideText JournalFolder() {
-    wchar_t folder[MAX_PATH];
-    DWORD length = GetEnvironmentVariableW(L"VORELKIN_JOURNAL", folder, MAX_PATH);
-    if (length && length < MAX_PATH)
-        return wcscmp(folder, L"off") == 0 ? WideText() : WideText(folder);
-    // SHGetFolderPathW answers from SHGetKnownFolderPath(FOLDERID_LocalAppData)
-    // ("SHGetFolderPathW function") without the COM allocator.
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return WideText(L"?"); // no such folder: the journal cannot be written
-    WideText path(folder);
-    path += L"\\Vorelkin";
-    return path;
+    return UserDataFolder();
 }
 
 bool SameFolder(const wchar_t* first, const wchar_t* second) {

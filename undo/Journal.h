@@ -36,9 +36,8 @@ struct JournalStep {
     int actionIndex = -1; // in JournalContents::actions, once read
 };
 
-// The journal's folder: %LOCALAPPDATA%\Vorelkin, or the folder the
-// VORELKIN_JOURNAL environment variable names (the tests' own); empty when
-// that variable is "off" (the benchmark's run without a journal).
+// The journal's folder: the user's data folder (UserDataFolder); empty when
+// the journal is off.
 WideText JournalFolder();
 
 // Every action and step the journal holds, in the order written, and the

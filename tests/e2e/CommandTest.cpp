@@ -351,9 +351,9 @@ TEST(Commands, EveryMarkCanBeTakenBackExactly) {
     // The journal's place taken by a file: the mark is made, one line says
     // it cannot be undone, and the code stays 0.
     ASSERT_TRUE(WriteBytes(dir + "\\no-journal", "x"));
-    SetEnvironmentVariableW(L"VORELKIN_JOURNAL", Wide(dir + "\\no-journal").c_str());
+    SetEnvironmentVariableW(L"VORELKIN_DATA", Wide(dir + "\\no-journal").c_str());
     ran = run(L"/set 5 target\\plain");
-    SetEnvironmentVariableW(L"VORELKIN_JOURNAL",
+    SetEnvironmentVariableW(L"VORELKIN_DATA",
                             WideText(JournalFile().Left(JournalFile().GetLength() - 10)));
     EXPECT_EQ(0u, ran.code);
     EXPECT_EQ(1, (int)std::count(ran.errors.begin(), ran.errors.end(), '\n')) << ran.errors;

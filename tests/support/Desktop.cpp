@@ -101,8 +101,6 @@ Install::Install(bool withIcons, const char* program) : m_dir("vrk-e2e") {
 }
 
 bool Install::Launch(Process& process, const CString& arguments) const {
-    // The program's per-user files stay in the install, out of the profile.
-    SetEnvironmentVariableA("LOCALAPPDATA", Dir());
     return process.Start(WideText("\"" + (m_dir / "Vorelkin.exe") + "\" " + arguments), Dir());
 }
 

@@ -110,14 +110,14 @@ CString BesideTests(const char* name) {
 }
 
 namespace {
-// Every test process, and the programs it starts, keeps its undo journal in
-// a folder of its own, never the user's.
+// Every test process, and the programs it starts, keeps its undo journal and
+// the overview's kept rows in a folder of its own, never the user's.
 struct OwnJournal {
     OwnJournal() {
         wchar_t given[8] = L"";
         // The benchmark's runs without a journal keep that.
-        if (GetEnvironmentVariableW(L"VORELKIN_JOURNAL", given, 8) != 3 || wcscmp(given, L"off"))
-            SetEnvironmentVariableW(L"VORELKIN_JOURNAL", WideText(dir.Path() + "\\journal"));
+        if (GetEnvironmentVariableW(L"VORELKIN_DATA", given, 8) != 3 || wcscmp(given, L"off"))
+            SetEnvironmentVariableW(L"VORELKIN_DATA", WideText(dir.Path() + "\\journal"));
     }
     TempDir dir{"vrk-journal"};
 } s_ownJournal;

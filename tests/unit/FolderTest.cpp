@@ -639,9 +639,9 @@ TEST(FullDisk, DISABLED_NothingIsLost) {
     // A journal on the full drive: a mark elsewhere is made, one box says it
     // cannot be undone, and the entry written before the disk filled stays.
     WCHAR ownJournal[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"VORELKIN_JOURNAL", ownJournal, MAX_PATH);
+    GetEnvironmentVariableW(L"VORELKIN_DATA", ownJournal, MAX_PATH);
     DeleteFileA(filler);
-    SetEnvironmentVariableW(L"VORELKIN_JOURNAL", WideText(CString(drive) + "\\journal"));
+    SetEnvironmentVariableW(L"VORELKIN_DATA", WideText(CString(drive) + "\\journal"));
     TempDir elsewhere;
     g_bIconCopy = false;
     g_arrIconPath.SetSize(IconSlot::Count); // the undo item's name matches the slots
@@ -662,7 +662,7 @@ TEST(FullDisk, DISABLED_NothingIsLost) {
     EXPECT_NE(std::string::npos, ReadBytes(elsewhere / "desktop.ini").find("second.ico"));
     EXPECT_EQ(journal, ReadBytes(journalFile).substr(0, journal.size()));
     EXPECT_EQ(std::wstring(L"その他 (1 個のフォルダ)"), std::wstring(NextActionName(true)));
-    SetEnvironmentVariableW(L"VORELKIN_JOURNAL", ownJournal);
+    SetEnvironmentVariableW(L"VORELKIN_DATA", ownJournal);
     DeleteFileA(filler);
 }
 

@@ -175,7 +175,12 @@ TEST(Overview, LayoutValuesThatCannotBeReadKeepTheirDefaults) {
 // of another folder gives none, and nothing is added.
 TEST(Overview, KeptRowsComeBackOnlyWhole) {
     TempDir dir;
-    SetEnvironmentVariableA("LOCALAPPDATA", dir.Path());
+    struct OwnData { // the process's own data folder comes back however the test ends
+        char path[MAX_PATH] = "";
+        OwnData() { GetEnvironmentVariableA("VORELKIN_DATA", path, MAX_PATH); }
+        ~OwnData() { SetEnvironmentVariableA("VORELKIN_DATA", path); }
+    } own;
+    SetEnvironmentVariableA("VORELKIN_DATA", dir / "Vorelkin");
     FolderMark mark;
     mark.folder = WideText(L"C:\\ツリー\\a");
     mark.description = WideText(L"資料");
