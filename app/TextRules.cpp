@@ -1,5 +1,7 @@
 #include "TextRules.h"
 
+#include "../framework/Scoped.h"
+
 #include <limits.h>
 
 int FindLastBackslash(const char* text) {
@@ -46,4 +48,19 @@ CString CutAtCharBoundary(const CString& text, int maxBytes) {
         end = i;
     }
     return text.Left(end);
+}
+
+CString SystemErrorText(DWORD error) {
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                      FORMAT_MESSAGE_FROM_SYSTEM,
+                                  nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                  reinterpret_cast<char*>(&text), 0, nullptr);
+    ScopedLocalMemory owner(text);
+    if (length == 0) {
+        char number[16];
+        wsprintfA(number, "%lu", error);
+        return number;
+    }
+    return CString(text, (int)length);
 }

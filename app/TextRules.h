@@ -4,6 +4,8 @@
 
 #include "../framework/String.h"
 
+#include <windows.h>
+
 // True for a byte that starts a double-byte character in code page 932.
 inline bool IsCp932LeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
@@ -20,3 +22,7 @@ int LeadingInt(const char* text);
 // The longest start of the text of at most maxBytes bytes that does not end
 // inside a double-byte character.
 CString CutAtCharBoundary(const CString& text, int maxBytes);
+
+// The system's text for an error code, or its decimal number when the system
+// has none.
+CString SystemErrorText(DWORD error);

@@ -96,18 +96,3 @@ bool StagedIconCopy::Commit(WideText& stranded) {
         SetFileAttributesW(m_destination, attributes & ~FILE_ATTRIBUTE_READONLY);
     return true;
 }
-
-CString SystemErrorText(DWORD error) {
-    char* text = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                      FORMAT_MESSAGE_FROM_SYSTEM,
-                                  nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                  reinterpret_cast<char*>(&text), 0, nullptr);
-    ScopedLocalMemory owner(text);
-    if (length == 0) {
-        char number[16];
-        wsprintfA(number, "%lu", error);
-        return number;
-    }
-    return CString(text, (int)length);
-}

@@ -38,7 +38,3 @@ class StagedIconCopy {
     HANDLE m_temp = INVALID_HANDLE_VALUE;
     WideText m_tempPath, m_destination;
 };
-
-// The system's text for an error code, or its decimal number when the system
-// has none.
-CString SystemErrorText(DWORD error);

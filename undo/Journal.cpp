@@ -4,7 +4,7 @@
 #include "../app/TargetFolders.h"
 #include "../app/UserData.h"
 #include "../app/WholeFile.h"
-#include "../folder/FileSteps.h"
+#include "../app/TextRules.h"
 #include "../framework/Scoped.h"
 
 #include <stdlib.h>

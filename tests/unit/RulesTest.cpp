@@ -5,7 +5,6 @@
 #include "app/Settings.h"
 #include "app/TargetFolders.h"
 #include "app/TextRules.h"
-#include "folder/FileSteps.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Files.h"
