@@ -1,12 +1,12 @@
 #include "CommandFolders.h"
 
 #include "ScriptOutput.h"
-#include "Settings.h"
+#include "../base/Settings.h"
 
 #include "../folder/Refresh.h"
 #include "../overview/FolderMarks.h"
-#include "../ui/SelectDlg.h"
-#include "../undo/Journal.h"
+#include "../popup/SelectDlg.h"
+#include "../journal/Journal.h"
 
 #include <stdlib.h>
 #include <wchar.h>

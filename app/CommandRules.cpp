@@ -1,10 +1,10 @@
 #include "CommandRules.h"
 
-#include "CommandWords.h"
-#include "TargetFolders.h"
+#include "../base/CommandWords.h"
+#include "../base/TargetFolders.h"
 
 #include "../overview/FolderMarks.h"
-#include "../ui/CommentDlg.h"
+#include "../popup/CommentDlg.h"
 
 #include <stdlib.h>
 #include <wchar.h>

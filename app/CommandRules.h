@@ -3,7 +3,7 @@
 // folders; which folder names are refused; the rows of an export read back.
 #pragma once
 
-#include "WideText.h"
+#include "../base/WideText.h"
 
 // Exit codes of every command, for scripts.
 enum CommandExit {

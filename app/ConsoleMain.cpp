@@ -6,7 +6,7 @@
 #include "ScriptCommands.h"
 #include "CommandRules.h"
 #include "ScriptOutput.h"
-#include "WideText.h"
+#include "../base/WideText.h"
 
 #include "../framework/Scoped.h"
 

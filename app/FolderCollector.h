@@ -18,7 +18,7 @@
 
 #include "HandOver.h"
 
-#include "../ui/ChoiceInHand.h"
+#include "../popup/ChoiceInHand.h"
 
 #include "../framework/Scoped.h"
 

@@ -1,5 +1,5 @@
 #include "HandOver.h"
-#include "OurProcesses.h"
+#include "../base/OurProcesses.h"
 
 #include "../framework/Scoped.h"
 

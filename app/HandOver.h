@@ -3,8 +3,8 @@
 // of one exchange.
 #pragma once
 
-#include "OurProcesses.h"
-#include "TargetFolders.h"
+#include "../base/OurProcesses.h"
+#include "../base/TargetFolders.h"
 
 #include <stdlib.h>
 

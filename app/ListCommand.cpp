@@ -2,10 +2,10 @@
 
 #include "CommandRules.h"
 #include "ScriptOutput.h"
-#include "SettingsFile.h"
-#include "OsVersion.h"
-#include "Settings.h"
-#include "TargetFolders.h"
+#include "../base/SettingsFile.h"
+#include "../base/OsVersion.h"
+#include "../base/Settings.h"
+#include "../base/TargetFolders.h"
 
 #include "../framework/Scoped.h"
 #include "../overview/FolderMarks.h"

@@ -13,7 +13,7 @@ void LoadScriptSettings();
 // null one) the same text to standard output without its byte-order mark.
 int ListMarks(const wchar_t* folder, const wchar_t* file);
 
-#include "WideText.h"
+#include "../base/WideText.h"
 
 enum class ListMode { kNone, kExported, kWindow };
 // kNone when the command line is not the overview's. An export runs here and

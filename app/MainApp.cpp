@@ -2,12 +2,12 @@
 
 #include "FolderCollector.h"
 #include "ListCommand.h"
-#include "OsVersion.h"
+#include "../base/OsVersion.h"
 #include "ScriptCommands.h"
-#include "Settings.h"
-#include "SettingsFile.h"
-#include "../ui/OverviewWindow.h"
-#include "../ui/SelectDlg.h"
+#include "../base/Settings.h"
+#include "../base/SettingsFile.h"
+#include "../window/OverviewWindow.h"
+#include "../popup/SelectDlg.h"
 
 BEGIN_MESSAGE_MAP(CMainApp, CWinApp)
 ON_COMMAND(ID_HELP, OnHelp)

@@ -3,12 +3,12 @@
 #include "CommandFolders.h"
 #include "ListCommand.h"
 #include "ScriptOutput.h"
-#include "Settings.h"
+#include "../base/Settings.h"
 
 #include "../framework/Scoped.h"
 #include "../overview/FolderMarks.h"
-#include "../ui/SelectDlg.h"
-#include "../undo/Journal.h"
+#include "../popup/SelectDlg.h"
+#include "../journal/Journal.h"
 #include "../undo/Restore.h"
 
 #include <string.h>

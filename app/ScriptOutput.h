@@ -4,7 +4,7 @@
 // borrows its starter's for the moment.
 #pragma once
 
-#include "WideText.h"
+#include "../base/WideText.h"
 
 // Results, on standard output; the text brings its own CR LF line ends.
 void PrintResult(const wchar_t* text);

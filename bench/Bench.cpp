@@ -6,7 +6,7 @@
 #include "OverviewWindowBench.h"
 #include "ScanBench.h"
 #include "SetBench.h"
-#include "app/WideText.h"
+#include "base/WideText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Desktop.h"

@@ -2,7 +2,7 @@
 // it answers a message while it scans a large tree.
 #include "OverviewWindowBench.h"
 
-#include "app/WideText.h"
+#include "base/WideText.h"
 #include "res/resource.h"
 #include "support/Desktop.h"
 

@@ -2,7 +2,7 @@
 // program that only walks it, and the export's peak memory.
 #include "ScanBench.h"
 
-#include "app/WideText.h"
+#include "base/WideText.h"
 #include "support/Desktop.h"
 
 #include <psapi.h>

@@ -4,7 +4,7 @@
 // /notify also the shell's change notice for each folder that the marks send,
 // which tells how much of the program's time is the notice's.
 //   SetFloor.exe [/notify] <file of the bytes> <folder>...
-#include "app/WholeFile.h"
+#include "base/WholeFile.h"
 #include "framework/Scoped.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #include "FileSteps.h"
 
 #include "../framework/Scoped.h"
-#include "../app/WholeFile.h"
+#include "../base/WholeFile.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // system's wording of an error code.
 #pragma once
 
-#include "../app/WideText.h"
+#include "../base/WideText.h"
 #include "../framework/String.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "FolderBatch.h"
 
-#include "../app/Settings.h"
+#include "../base/Settings.h"
 
 FolderBatch* FolderBatch::s_current = nullptr;
 

@@ -4,7 +4,7 @@
 // batch, which runs it once for all folders.
 #pragma once
 
-#include "../app/WideText.h"
+#include "../base/WideText.h"
 
 class FolderBatch {
   public:

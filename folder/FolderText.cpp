@@ -1,6 +1,6 @@
 #include "FolderText.h"
 
-#include "../app/TextRules.h"
+#include "../base/TextRules.h"
 
 #include <windows.h>
 

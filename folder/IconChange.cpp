@@ -4,13 +4,13 @@
 #include "FolderText.h"
 #include "Refresh.h"
 
-#include "../app/IniFile.h"
-#include "../app/Settings.h"
-#include "../app/WideText.h"
-#include "../app/WholeFile.h"
-#include "../app/TextRules.h"
-#include "../ui/SelectDlg.h"
-#include "../undo/MarkRecord.h"
+#include "../base/IniFile.h"
+#include "../base/Settings.h"
+#include "../base/WideText.h"
+#include "../base/WholeFile.h"
+#include "../base/TextRules.h"
+#include "../popup/SelectDlg.h"
+#include "../journal/MarkRecord.h"
 
 #include <shlobj.h>
 

@@ -3,7 +3,7 @@
 // export both build on it.
 #pragma once
 
-#include "../app/WideText.h"
+#include "../base/WideText.h"
 
 #include <windows.h>
 

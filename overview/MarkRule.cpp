@@ -3,9 +3,9 @@
 
 #include "MarkPaths.h"
 
-#include "../app/IniText.h"
-#include "../app/Settings.h"
-#include "../app/TextRules.h"
+#include "../base/IniText.h"
+#include "../base/Settings.h"
+#include "../base/TextRules.h"
 #include "../framework/Scoped.h"
 
 #include <stdlib.h>

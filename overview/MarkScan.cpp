@@ -4,7 +4,7 @@
 
 #include "MarkPaths.h"
 
-#include "../app/WholeFile.h"
+#include "../base/WholeFile.h"
 #include "../framework/Scoped.h"
 
 #include <stdlib.h>

@@ -4,7 +4,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 # The sources stay as the committed .clang-format lays them out.
-find "$root"/{app,folder,overview,ui,framework,res,tests,tools,bench} -name '*.cpp' -o -name '*.h' |
+find "$root"/{app,base,journal,folder,overview,undo,popup,window,framework,res,tests,tools,bench} -name '*.cpp' -o -name '*.h' |
   xargs clang-format --dry-run --Werror
 source "$root/scripts/wine-env.sh"
 # The 32-bit release always builds; the tests run on the build this host's

@@ -12,8 +12,8 @@
 //     Snap.exe marks the folder "重要" with a typed description; popup.bmp and
 //     prompt.bmp go to the output folder, and the attributes the folder and
 //     its desktop.ini then have are printed.
-#include "app/TextRules.h"
-#include "app/WideText.h"
+#include "base/TextRules.h"
+#include "base/WideText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Desktop.h"

@@ -1,11 +1,11 @@
 #include "Restore.h"
 
-#include "History.h"
+#include "../journal/History.h"
 #include "RestoreRule.h"
 
-#include "../app/IniFile.h"
-#include "../app/TargetFolders.h"
-#include "../app/WholeFile.h"
+#include "../base/IniFile.h"
+#include "../base/TargetFolders.h"
+#include "../base/WholeFile.h"
 #include "../folder/FileSteps.h"
 #include "../folder/FolderText.h"
 #include "../folder/Refresh.h"

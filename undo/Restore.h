@@ -4,9 +4,9 @@
 // the journal, so it can be taken back in turn.
 #pragma once
 
-#include "Items.h"
+#include "../journal/Items.h"
 
-#include "../app/WideText.h"
+#include "../base/WideText.h"
 
 enum class RestoreResult {
     kDone,

@@ -1,6 +1,6 @@
 #include "RestoreRule.h"
 
-#include "../app/IniFile.h"
+#include "../base/IniFile.h"
 
 #include <wchar.h>
 

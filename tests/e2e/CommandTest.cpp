@@ -1,7 +1,7 @@
 // The commands for scripts, run as a script runs them: Vorelkin.com and
 // Vorelkin.exe with their output and error output in pipes, their exit
 // codes, and the folders they leave.
-#include "app/WideText.h"
+#include "base/WideText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Desktop.h"

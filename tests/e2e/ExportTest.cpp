@@ -1,7 +1,7 @@
 // The overview's export, run as scripts run it: the real program with
 // "/list <folder> /export <file>", its exit code, its one line of error
 // output and the file it leaves.
-#include "app/WideText.h"
+#include "base/WideText.h"
 #include "framework/Scoped.h"
 #include "support/Desktop.h"
 

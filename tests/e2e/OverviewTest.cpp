@@ -1,6 +1,6 @@
 // The overview window of the real program, driven by keys and the pointer
 // and read across the process boundary as a user would read it.
-#include "app/WideText.h"
+#include "base/WideText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Desktop.h"

@@ -1,10 +1,10 @@
 // The real program started as a user starts it and driven with the pointer
 // and the keyboard: only what needs the real program and real input.
 #include "app/FolderCollector.h"
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
-#include "app/WideText.h"
+#include "base/WideText.h"
 #include "support/Desktop.h"
 
 #include <gtest/gtest.h>

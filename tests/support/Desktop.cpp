@@ -1,6 +1,6 @@
 #include "Desktop.h"
 
-#include "app/WideText.h"
+#include "base/WideText.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 

@@ -1,8 +1,8 @@
 #include "Files.h"
 
-#include "app/Settings.h"
-#include "app/TextRules.h"
-#include "app/WideText.h"
+#include "base/Settings.h"
+#include "base/TextRules.h"
+#include "base/WideText.h"
 #include "framework/App.h"
 
 #include <stdio.h>

@@ -1,13 +1,13 @@
 // The popup run in this process, driven from a second thread, and the
 // message maps that bind its rows.
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "framework/App.h"
 #include "res/resource.h"
 #include "support/Desktop.h"
-#include "ui/PopupPlacement.h"
-#include "ui/CommentDlg.h"
-#include "ui/PropPage1.h"
-#include "ui/SelectDlg.h"
+#include "popup/PopupPlacement.h"
+#include "popup/CommentDlg.h"
+#include "popup/PropPage1.h"
+#include "popup/SelectDlg.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>

@@ -1,17 +1,17 @@
 // IconChange, ReadInfoTip and the refresh passes on real folders. The
 // shell's windows are stood in for by windows of this process that record
 // what reaches them.
-#include "app/IniFile.h"
-#include "app/Settings.h"
-#include "app/WholeFile.h"
-#include "app/WideText.h"
+#include "base/IniFile.h"
+#include "base/Settings.h"
+#include "base/WholeFile.h"
+#include "base/WideText.h"
 #include "folder/FolderBatch.h"
 #include "folder/Refresh.h"
 #include "framework/App.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Desktop.h"
-#include "ui/SelectDlg.h"
+#include "popup/SelectDlg.h"
 #include "undo/Restore.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The overview's status rule on desktop.ini's bytes, and the export's lines:
 // each case a row {line, input, expected}, walked by one loop.
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "overview/FolderMarks.h"
 #include "support/Files.h"
-#include "ui/OverviewCache.h"
-#include "ui/OverviewPlacement.h"
+#include "window/OverviewCache.h"
+#include "window/OverviewPlacement.h"
 
 #include <gtest/gtest.h>
 

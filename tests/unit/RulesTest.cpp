@@ -1,14 +1,14 @@
 // The byte-string rules, the version table and the in-place INI editor:
 // each case is a row {line, input, expected}, walked by one loop.
-#include "app/IniText.h"
-#include "app/OsVersion.h"
-#include "app/Settings.h"
-#include "app/TargetFolders.h"
-#include "app/TextRules.h"
+#include "base/IniText.h"
+#include "base/OsVersion.h"
+#include "base/Settings.h"
+#include "base/TargetFolders.h"
+#include "base/TextRules.h"
 #include "framework/Scoped.h"
 #include "res/resource.h"
 #include "support/Files.h"
-#include "ui/IconFileDialog.h"
+#include "popup/IconFileDialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // A long-lived window writes back only the settings keys it changed.
-#include "app/SettingsFile.h"
-#include "app/SettingsChanges.h"
+#include "base/SettingsFile.h"
+#include "base/SettingsChanges.h"
 #include "support/Files.h"
 
 #include <gtest/gtest.h>

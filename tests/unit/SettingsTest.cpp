@@ -1,9 +1,9 @@
 // Start-up's loading and write-back, and the INI file operations, on real
 // files.
 #include "app/FolderCollector.h"
-#include "app/IniFile.h"
-#include "app/SettingsFile.h"
-#include "app/Settings.h"
+#include "base/IniFile.h"
+#include "base/SettingsFile.h"
+#include "base/Settings.h"
 #include "framework/App.h"
 #include "support/Desktop.h"
 #include "support/Files.h"

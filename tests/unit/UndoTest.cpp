@@ -1,10 +1,10 @@
 // The restore rule on desktop.ini's bytes, and the journal on real folders.
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "framework/App.h"
 #include "support/Desktop.h"
 #include "support/Files.h"
-#include "ui/SelectDlg.h"
-#include "undo/Journal.h"
+#include "popup/SelectDlg.h"
+#include "journal/Journal.h"
 #include "undo/Restore.h"
 #include "undo/RestoreRule.h"
 

@@ -12,7 +12,7 @@
 
 #include "FolderState.h"
 
-#include "../app/WideText.h"
+#include "../base/WideText.h"
 
 #include "Items.h"
 

@@ -1,7 +1,7 @@
 // The prompt for a folder's description, the tooltip the shell shows.
 #pragma once
 
-#include "../app/WideText.h"
+#include "../base/WideText.h"
 #include "../framework/Dialog.h"
 
 class CCommentDlg : public CDialog {

@@ -4,7 +4,7 @@
 
 #include "Journal.h"
 
-#include "../app/IniFile.h"
+#include "../base/IniFile.h"
 
 class MarkRecord {
   public:

@@ -1,10 +1,10 @@
 // The choices on every folder of the run.
 #include "CommentDlg.h"
 #include "SelectDlg.h"
-#include "../app/Settings.h"
+#include "../base/Settings.h"
 #include "../folder/FolderBatch.h"
 #include "../folder/Refresh.h"
-#include "../undo/Journal.h"
+#include "../journal/Journal.h"
 
 #include <wchar.h>
 

@@ -1,7 +1,7 @@
 #include "IconFileDialog.h"
 
-#include "../app/Settings.h"
-#include "../app/TargetFolders.h"
+#include "../base/Settings.h"
+#include "../base/TargetFolders.h"
 
 CIconFileDialog::CIconFileDialog()
     : CFileDialog(TRUE, nullptr, nullptr,

@@ -1,6 +1,6 @@
 #include "FolderState.h"
 
-#include "../app/WholeFile.h"
+#include "../base/WholeFile.h"
 #include "../framework/Scoped.h"
 
 #include <wchar.h>

@@ -3,7 +3,7 @@
 // the change made or replaced.
 #pragma once
 
-#include "../app/WideText.h"
+#include "../base/WideText.h"
 #include "../framework/String.h"
 
 // 64-bit FNV-1a: enough to tell our own bytes from anyone else's.

@@ -1,7 +1,7 @@
 #include "OverviewPlacement.h"
 
-#include "../app/IniFile.h"
-#include "../app/Settings.h"
+#include "../base/IniFile.h"
+#include "../base/Settings.h"
 
 #include "OverviewDlg.h"
 

@@ -1,10 +1,10 @@
 #include "Journal.h"
 #include "History.h"
 
-#include "../app/TargetFolders.h"
-#include "../app/UserData.h"
-#include "../app/WholeFile.h"
-#include "../app/TextRules.h"
+#include "../base/TargetFolders.h"
+#include "../base/UserData.h"
+#include "../base/WholeFile.h"
+#include "../base/TextRules.h"
 #include "../framework/Scoped.h"
 
 #include <stdlib.h>

@@ -1,7 +1,7 @@
 #include "MarkRecord.h"
 
-#include "../app/Settings.h"
-#include "../app/WholeFile.h"
+#include "../base/Settings.h"
+#include "../base/WholeFile.h"
 
 MarkRecord::MarkRecord(const CString& folderPath) {
     if (!ActionRecorder::Current())

@@ -1,7 +1,7 @@
 #include "PropPage1.h"
 
 #include "IconFileDialog.h"
-#include "../app/Settings.h"
+#include "../base/Settings.h"
 #include "../res/resource.h"
 
 #include <shellapi.h>

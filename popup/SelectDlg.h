@@ -1,7 +1,7 @@
 // The chooser popup: a context-menu-like list of the folder's choices.
 #pragma once
 
-#include "../app/WideText.h"
+#include "../base/WideText.h"
 #include "../framework/Dialog.h"
 #include "../framework/Scoped.h"
 

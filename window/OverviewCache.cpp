@@ -2,8 +2,8 @@
 
 #include "OverviewDlg.h"
 
-#include "../app/UserData.h"
-#include "../app/WholeFile.h"
+#include "../base/UserData.h"
+#include "../base/WholeFile.h"
 #include "../framework/Scoped.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 
 #include "OverviewDlg.h"
 #include "OverviewDpi.h"
-#include "../app/SettingsFile.h"
-#include "../app/Settings.h"
+#include "../base/SettingsFile.h"
+#include "../base/Settings.h"
 #include "../framework/App.h"
 #include "../framework/LateBound.h"
 

@@ -2,8 +2,8 @@
 
 #include "PopupPlacement.h"
 #include "ChoiceInHand.h"
-#include "../app/OurProcesses.h"
-#include "../app/Settings.h"
+#include "../base/OurProcesses.h"
+#include "../base/Settings.h"
 #include "../folder/Refresh.h"
 #include "../framework/App.h"
 #include "../framework/LateBound.h"

@@ -4,7 +4,7 @@
 
 #include "../framework/App.h"
 #include "../res/resource.h"
-#include "../undo/Journal.h"
+#include "../journal/Journal.h"
 #include "../undo/Restore.h"
 
 #include <wchar.h>
