@@ -25,22 +25,10 @@ BOOL WINAPI EndBetweenFolders(DWORD) {
     ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 
-// The full name, as GetFullPathNameW makes it; empty when it cannot.
-WideText FullNameOf(const wchar_t* word) {
-    WideText typed(word);
-    if (wcslen(word) == 2 && word[1] == L':')
-        typed += L"\\"; // the drive's root, not its current folder
-    DWORD size = GetFullPathNameW(typed, 0, nullptr, nullptr);
-    wchar_t* full = size ? (wchar_t*)malloc(sizeof(wchar_t) * size) : nullptr;
-    DWORD length = full ? GetFullPathNameW(typed, size, full, nullptr) : 0;
-    WideText name(length && length < size ? full : L"");
-    free(full);
-    return name;
-}
 } // namespace
 
 bool FindFolder(const wchar_t* word, WideText& name) {
-    WideText full = FullNameOf(word);
+    WideText full = FullFolderName(word);
     const wchar_t* refused = RefusedFolderName(word);
     if (refused || (refused = RefusedFolderName(full))) {
         Tell(refused, word);

@@ -4,6 +4,7 @@
 #include "ListCommand.h"
 #include "ScriptOutput.h"
 #include "../base/Settings.h"
+#include "../base/WholeFile.h"
 
 #include "../framework/Scoped.h"
 #include "../overview/FolderMarks.h"
@@ -112,28 +113,9 @@ int RunGet(const ScriptCommand& command) {
     return outcome.Code();
 }
 
-// The file's bytes, at most kMaxImportBytes; false with the system's error.
-bool ReadImportFile(const wchar_t* name, CString& bytes) {
-    ScopedFile file(CreateFileW(ExtendedFolderPathOf(name), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size = {};
-    if (!file.IsValid() || !GetFileSizeEx(file, &size))
-        return false;
-    if (size.QuadPart > kMaxImportBytes) {
-        SetLastError(ERROR_FILE_TOO_LARGE);
-        return false;
-    }
-    DWORD read = 0;
-    char* buffer = bytes.GetBuffer((int)size.QuadPart);
-    bool whole = ReadFile(file, buffer, (DWORD)size.QuadPart, &read, nullptr) &&
-                 read == (DWORD)size.QuadPart;
-    bytes.ReleaseBuffer(whole ? (int)read : 0);
-    return whole;
-}
-
 int RunImport(const ScriptCommand& command) {
     CString bytes;
-    if (!ReadImportFile(command.file, bytes)) {
+    if (!ReadWholeFile(ExtendedFolderPathOf(command.file), bytes, kMaxImportBytes)) {
         Tell(L"読み込めません: ", command.file, GetLastError());
         return kCommandBadLine;
     }

@@ -10,7 +10,6 @@
 #include <string.h>
 
 namespace {
-const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // Long enough for any other launch to finish its write; a holder that never
 // lets go must not freeze us.
 const DWORD kLockWaitMs = 5000;
@@ -83,31 +82,6 @@ CString Encode(IniEncoding encoding, const CString& text) {
 
 IniBytes KindOf(IniEncoding encoding) {
     return encoding == IniEncoding::Cp932 ? IniBytes::Cp932 : IniBytes::Utf8;
-}
-
-bool ReadAll(HANDLE file, CString& bytes) {
-    DWORD high = 0;
-    DWORD size = GetFileSize(file, &high);
-    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
-        return false;
-    if (high || size > 0x7FFFFFF0u) {
-        SetLastError(ERROR_FILE_TOO_LARGE);
-        return false;
-    }
-    char* buffer = bytes.GetBuffer((int)size);
-    DWORD total = 0;
-    while (total < size) {
-        DWORD read = 0;
-        if (!ReadFile(file, buffer + total, size - total, &read, nullptr)) {
-            bytes.ReleaseBuffer(0);
-            return false;
-        }
-        if (read == 0)
-            break;
-        total += read;
-    }
-    bytes.ReleaseBuffer((int)total);
-    return true;
 }
 
 // Messages sent to this thread are answered meanwhile, as during
@@ -183,9 +157,7 @@ bool IniDocument::Load(const CString& path) {
         SetLastError(ERROR_PATH_NOT_FOUND); // never a file of the current folder
         return false;
     }
-    ScopedFile handle(CreateFileW(ExtendedPathOf(path), GENERIC_READ, kShareAll, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-    m_loaded = handle.IsValid() ? ReadAll(handle, bytes) : IsMissing(GetLastError());
+    m_loaded = ReadWholeFile(WideText(path), bytes) || IsMissing(GetLastError());
     if (!m_loaded) {
         DWORD error = GetLastError();
         bytes.Empty();

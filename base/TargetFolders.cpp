@@ -76,26 +76,27 @@ bool AnsiPathOf(const wchar_t* path, CString& ansi) {
     return spelled;
 }
 
-namespace {
-// The argument as a full path; as it stands when the system cannot make one.
-void AddFullPath(const wchar_t* argument, TargetFolders& folders) {
-    DWORD size = GetFullPathNameW(argument, 0, nullptr, nullptr);
+WideText FullFolderName(const wchar_t* name) {
+    WideText typed(name);
+    // Before the full path: the system makes "D:" the current folder on D:.
+    if (wcslen(name) == 2 && name[1] == L':')
+        typed += L"\\";
+    DWORD size = GetFullPathNameW(typed, 0, nullptr, nullptr);
     wchar_t* full = size ? (wchar_t*)malloc(sizeof(wchar_t) * size) : nullptr;
-    DWORD length = full ? GetFullPathNameW(argument, size, full, nullptr) : 0;
-    folders.Add(length && length < size ? full : argument);
+    DWORD length = full ? GetFullPathNameW(typed, size, full, nullptr) : 0;
+    WideText made(length && length < size ? full : L"");
     free(full);
+    return made;
 }
-} // namespace
 
 int AddFolderArguments(const wchar_t* commandLine, TargetFolders& folders) {
     int index = 0;
     ForEachCommandWord(commandLine, [&](wchar_t* argument, int length) {
         if (!length || index++ == 0) // the first is the program
             return;
-        // Before the full path: the system makes "D:" the current folder on D:.
-        if (length == 2 && argument[1] == L':')
-            wcscpy(argument + 2, L"\\");
-        AddFullPath(argument, folders);
+        // As it stands when the system cannot make it full.
+        const WideText full = FullFolderName(argument);
+        folders.Add(*(const wchar_t*)full ? (const wchar_t*)full : argument);
     });
     return index > 0 ? index - 1 : 0;
 }

@@ -50,6 +50,10 @@ bool AnsiPathOf(const wchar_t* path, CString& ansi);
 // one part of a path, of the length given.
 bool IsDeviceName(const wchar_t* part, int length);
 
+// The name made full against this process's current folder, a bare drive
+// "D:" its root; empty when the system cannot make it full.
+WideText FullFolderName(const wchar_t* name);
+
 // Adds every argument after the program's: split at blanks outside quotes,
 // where a quote only groups (no folder name holds one), so "D:\" "E:\" gives
 // D:\ and E:\; a bare drive "D:" is its root; a relative name is made full

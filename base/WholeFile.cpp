@@ -2,6 +2,7 @@
 
 #include "../framework/Scoped.h"
 
+#include <memory>
 #include <stdlib.h>
 #include <wchar.h>
 
@@ -103,20 +104,7 @@ bool WriteInPlace(HANDLE from, const wchar_t* path) {
                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!to.IsValid() || SetFilePointer(from, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
         return false;
-    char piece[4096];
-    for (DWORD read = 0;; read = 0) {
-        DWORD written = 0;
-        if (!ReadFile(from, piece, sizeof(piece), &read, nullptr))
-            return false;
-        if (read == 0)
-            break;
-        if (!WriteFile(to, piece, read, &written, nullptr) || written != read) {
-            SetLastError(written != read && GetLastError() == NO_ERROR ? ERROR_DISK_FULL
-                                                                       : GetLastError());
-            return false;
-        }
-    }
-    return SetEndOfFile(to) && FlushFileBuffers(to);
+    return CopyFileBytes(from, to) && SetEndOfFile(to) && FlushFileBuffers(to);
 }
 
 // Whether the temporary file could be renamed by its name: where the
@@ -154,6 +142,44 @@ WideText ExtendedPathOf(const wchar_t* path) {
     }
     free(full);
     return extended;
+}
+
+bool CopyFileBytes(HANDLE from, HANDLE to) {
+    const DWORD kPieceBytes = 64 * 1024;
+    std::unique_ptr<char[]> piece(new char[kPieceBytes]);
+    for (;;) {
+        DWORD read = 0, written = 0;
+        if (!ReadFile(from, piece.get(), kPieceBytes, &read, nullptr))
+            return false;
+        if (read == 0)
+            return true;
+        BOOL wrote = WriteFile(to, piece.get(), read, &written, nullptr);
+        if (!wrote || written != read) {
+            if (wrote)
+                SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+    }
+}
+
+bool ReadWholeFile(const wchar_t* path, CString& bytes, LONGLONG mostBytes) {
+    bytes.Empty();
+    ScopedFile file(CreateFileW(ExtendedPathOf(path), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file.IsValid() || !GetFileSizeEx(file, &size))
+        return false;
+    if (size.QuadPart > mostBytes) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    DWORD read = 0;
+    char* buffer = bytes.GetBuffer((int)size.QuadPart);
+    const bool whole = ReadFile(file, buffer, (DWORD)size.QuadPart, &read, nullptr) &&
+                       read == (DWORD)size.QuadPart;
+    bytes.ReleaseBuffer(whole ? (int)read : 0);
+    return whole;
 }
 
 HANDLE CreateTempBeside(const wchar_t* path, WideText& temp) {

@@ -41,5 +41,15 @@ void DiscardTemp(HANDLE temp);
 bool SwapIn(HANDLE temp, const wchar_t* tempPath, const wchar_t* path,
             WideText* stranded = nullptr);
 
+// The source's bytes from where it stands into the open file, in pieces: an
+// icon library may be large. The piece lives on the heap while it is needed:
+// a static array takes its size in the executable, as GCC's -fdata-sections
+// gives zero-filled objects a .data section on Windows.
+bool CopyFileBytes(HANDLE from, HANDLE to);
+
+// The file's bytes, read whole, at most mostBytes of them; false, with the
+// system's error, when it cannot be read (missing included) or is larger.
+bool ReadWholeFile(const wchar_t* path, CString& bytes, LONGLONG mostBytes = 0x7FFFFFF0);
+
 // The file's bytes replaced whole (or the file created), as above.
 bool WriteWholeFile(const wchar_t* path, const CString& bytes, WideText* stranded = nullptr);

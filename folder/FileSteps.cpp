@@ -3,8 +3,6 @@
 #include "../framework/Scoped.h"
 #include "../base/WholeFile.h"
 
-#include <memory>
-
 bool IsSameFile(const char* first, const char* second) {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     ScopedFile a(CreateFileW(ExtendedPathOf(first), 0, share, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -20,28 +18,6 @@ bool IsSameFile(const char* first, const char* second) {
 }
 
 namespace {
-// The source's bytes into the open file, in pieces: an icon library may be
-// large. The piece lives on the heap while it is needed: a static array takes
-// its size in the executable, as GCC's -fdata-sections gives zero-filled
-// objects a .data section on Windows.
-bool CopyBytes(HANDLE from, HANDLE to) {
-    const DWORD kPieceBytes = 64 * 1024;
-    std::unique_ptr<char[]> piece(new char[kPieceBytes]);
-    for (;;) {
-        DWORD read = 0, written = 0;
-        if (!ReadFile(from, piece.get(), kPieceBytes, &read, nullptr))
-            return false;
-        if (read == 0)
-            return true;
-        BOOL wrote = WriteFile(to, piece.get(), read, &written, nullptr);
-        if (!wrote || written != read) {
-            if (wrote)
-                SetLastError(ERROR_DISK_FULL);
-            return false;
-        }
-    }
-}
-
 // One read of the attributes: the bit is added to what is there, and a
 // folder step refuses a path that names a file.
 bool AddBit(const char* path, DWORD bit, bool folderOnly) {
@@ -79,7 +55,7 @@ bool StagedIconCopy::Stage(const char* iconPath, const char* destination) {
     m_temp = CreateTempBeside(m_destination, m_tempPath);
     if (m_temp == INVALID_HANDLE_VALUE)
         return false;
-    if (CopyBytes(source, m_temp))
+    if (CopyFileBytes(source, m_temp))
         return true;
     DiscardTemp(m_temp);
     m_temp = INVALID_HANDLE_VALUE;

@@ -21,26 +21,6 @@ WideText IniPathOf(const wchar_t* folder) {
     return path;
 }
 
-bool ReadWholeFile(const wchar_t* path, CString& bytes) {
-    bytes.Empty();
-    ScopedFile file(CreateFileW(ExtendedPathOf(path), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
-    LARGE_INTEGER size = {};
-    if (!file.IsValid() || !GetFileSizeEx(file, &size))
-        return false;
-    if (size.QuadPart > 0x7FFFFFF0) {
-        SetLastError(ERROR_FILE_TOO_LARGE);
-        return false;
-    }
-    DWORD read = 0;
-    char* buffer = bytes.GetBuffer((int)size.QuadPart);
-    const bool whole = ReadFile(file, buffer, (DWORD)size.QuadPart, &read, nullptr) &&
-                       read == (DWORD)size.QuadPart;
-    bytes.ReleaseBuffer(whole ? (int)read : 0);
-    return whole;
-}
-
 void ReadAttributes(const wchar_t* folder, FolderState& state) {
     const DWORD attributes = GetFileAttributesW(ExtendedPathOf(folder));
     state.folderPresent =

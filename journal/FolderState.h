@@ -34,9 +34,6 @@ struct FolderState {
 // The folder's desktop.ini as the -W calls take it.
 WideText IniPathOf(const wchar_t* folder);
 
-// The file's bytes; false when it cannot be read (missing included).
-bool ReadWholeFile(const wchar_t* path, CString& bytes);
-
 // The folder's and its desktop.ini's attributes, and whether each is there.
 void ReadAttributes(const wchar_t* folder, FolderState& state);
 // The folder and its desktop.ini's attributes and bytes; false when the

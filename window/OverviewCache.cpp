@@ -89,25 +89,12 @@ class Reader {
     const char* m_end;
 };
 
-bool ReadFileBytes(const wchar_t* path, CString& bytes) {
-    ScopedFile file(CreateFileW(ExtendedPathOf(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size = {};
-    if (!file.IsValid() || !GetFileSizeEx(file, &size) || size.QuadPart > kMostBytes)
-        return false;
-    char* buffer = bytes.GetBuffer((int)size.QuadPart);
-    DWORD read = 0;
-    bool whole = ReadFile(file, buffer, (DWORD)size.QuadPart, &read, nullptr) &&
-                 read == (DWORD)size.QuadPart;
-    bytes.ReleaseBuffer(whole ? (int)read : 0);
-    return whole;
-}
 } // namespace
 
 bool ReadKeptRows(const wchar_t* root, MarkList& marks, FILETIME& scanned) {
     CString bytes;
     WideText path = KeptRowsPath(root);
-    if (!*path || !ReadFileBytes(path, bytes))
+    if (!*path || !ReadWholeFile(path, bytes, kMostBytes))
         return false;
     Reader reader(bytes, (DWORD)bytes.GetLength());
     char magic[sizeof(kMagic)] = {};
