@@ -3,6 +3,7 @@
 // folders; which folder names are refused; the rows of an export read back.
 #pragma once
 
+#include "../base/Items.h"
 #include "../base/WideText.h"
 
 // Exit codes of every command, for scripts.
@@ -28,33 +29,6 @@ class CommandOutcome {
     unsigned m_noted = 0;
 };
 
-// Items in order, the array grown as they come.
-template <class Item> class GrowingList {
-  public:
-    GrowingList() = default;
-    GrowingList(const GrowingList&) = delete;
-    GrowingList& operator=(const GrowingList&) = delete;
-    ~GrowingList() { delete[] m_items; }
-
-    void Add(const Item& item) {
-        if (m_count == m_capacity) {
-            m_capacity = m_capacity ? m_capacity * 2 : 16;
-            Item* items = new Item[m_capacity];
-            for (int i = 0; i < m_count; ++i)
-                items[i] = m_items[i];
-            delete[] m_items;
-            m_items = items;
-        }
-        m_items[m_count++] = item;
-    }
-    int Count() const { return m_count; }
-    const Item& operator[](int index) const { return m_items[index]; }
-
-  private:
-    Item* m_items = nullptr;
-    int m_count = 0, m_capacity = 0;
-};
-
 // Words in order, each whole: the command line's, or names added one by one.
 class WordList {
   public:
@@ -72,7 +46,7 @@ class WordList {
     bool Is(int index, const wchar_t* word) const;
 
   private:
-    GrowingList<WideText> m_words;
+    Items<WideText> m_words;
 };
 
 enum class CommandKind { kNone, kBad, kHelp, kSet, kGet, kList, kImport, kUndo, kRedo, kUnmark };
@@ -125,7 +99,7 @@ class ExportRows {
 
   private:
     bool ReadRow(const wchar_t* line, int number, WideText& problem);
-    GrowingList<ExportRow> m_rows;
+    Items<ExportRow> m_rows;
 };
 
 // The folder a row names once moved: a path under from, or from itself,

@@ -14,7 +14,7 @@
 
 #include "../base/WideText.h"
 
-#include "Items.h"
+#include "../base/Items.h"
 
 enum class ActionKind : unsigned char { kMark = 0, kUnmark = 1, kUndo = 2, kRedo = 3 };
 

@@ -4,7 +4,7 @@
 // the journal, so it can be taken back in turn.
 #pragma once
 
-#include "../journal/Items.h"
+#include "../base/Items.h"
 
 #include "../base/WideText.h"
 
