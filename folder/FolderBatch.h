@@ -4,6 +4,8 @@
 // batch, which runs it once for all folders.
 #pragma once
 
+#include "FolderNotice.h"
+
 #include "../base/WideText.h"
 
 class FolderBatch {
@@ -27,4 +29,5 @@ class FolderBatch {
     bool m_failed = false;
     CString m_lastFailed;
     WideText m_report;
+    FolderNotices m_notices;
 };

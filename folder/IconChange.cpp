@@ -1,6 +1,7 @@
 // A folder's desktop.ini, its attributes and the optional icon copy.
 #include "FileSteps.h"
 #include "FolderBatch.h"
+#include "FolderNotice.h"
 #include "FolderText.h"
 #include "Refresh.h"
 
@@ -11,8 +12,6 @@
 #include "../base/TextRules.h"
 #include "../popup/SelectDlg.h"
 #include "../journal/MarkRecord.h"
-
-#include <shlobj.h>
 
 namespace {
 const char kSection[] = ".ShellClassInfo";
@@ -243,12 +242,8 @@ BOOL Mark(const CString& iconPath, int iconIndex, const CString& folderPath, int
         ReportFailure(folderPath, log.lastError);
     if (!FolderBatch::Current())
         SendRefreshCommands();
-    // Current Explorer caches folder settings and often ignores F5 for a
-    // changed desktop.ini; a change notice, for the folder's long name as
-    // Explorer knows it, makes it read the file again.
     if (log.wroteSomething)
-        SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW | SHCNF_FLUSHNOWAIT,
-                       (const wchar_t*)g_targetFolders.NameOf(folderPath), nullptr);
+        NotifyFolderChanged(g_targetFolders.NameOf(folderPath));
     return log.result;
 }
 } // namespace

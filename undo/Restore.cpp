@@ -7,11 +7,11 @@
 #include "../base/TargetFolders.h"
 #include "../base/WholeFile.h"
 #include "../folder/FileSteps.h"
+#include "../folder/FolderNotice.h"
 #include "../folder/FolderText.h"
 #include "../folder/Refresh.h"
 #include "../overview/FolderMarks.h"
 
-#include <shlobj.h>
 #include <wchar.h>
 
 namespace {
@@ -76,6 +76,7 @@ class RestoreRun {
 
   private:
     ActionRecorder m_recorder;
+    FolderNotices m_notices;
     bool m_changed = false;
 };
 
@@ -147,7 +148,7 @@ RestoreResult RestoreRun::Apply(const wchar_t* folder, const FolderState* writte
     lock.Release();
     m_recorder.Step(folder, now, after, reverts);
     m_changed = true;
-    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHW | SHCNF_FLUSHNOWAIT, folder, nullptr);
+    NotifyFolderChanged(folder);
     return RestoreResult::kDone;
 }
 

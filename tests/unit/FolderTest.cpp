@@ -738,15 +738,25 @@ TEST(Refresh, AWindowOpenedAfterTheCommandPassGetsTheKey) {
 }
 
 // Several folders are marked first, then refreshed by one command pass.
-TEST_F(Engine, SeveralFoldersHaveOneCommandPass) {
-    for (const char* name : {"a", "b", "c"}) {
-        CreateDirectoryA(m_dir / name, nullptr);
-        g_targetFolders.Add(WideText(m_dir / name));
+// Each folder's change notice names that folder, also those that share the
+// first one's parent.
+TEST_F(Engine, SeveralFoldersHaveOneCommandPassAndANoticeEach) {
+    SHChangeNotifyEntry entries[3];
+    for (int i = 0; i < 3; ++i) {
+        const CString folder = m_dir / CString::FromInt(i);
+        CreateDirectoryA(folder, nullptr);
+        g_targetFolders.Add(WideText(folder));
+        entries[i] = {ILCreateFromPathW(WideText(folder)), FALSE};
     }
+    ULONG notices =
+        SHChangeNotifyRegister(m_cabinet, SHCNRF_ShellLevel, SHCNE_UPDATEITEM, WM_APP, 3, entries);
     m_boxes =
         AnswerBoxesWhile([] { CSelectDlg::ChangeEveryFolder("x.ico", 0, 1, WideText(L"d")); });
     g_targetFolders.Clear();
     EXPECT_EQ(Texts(), m_boxes);
-    EXPECT_EQ("cabinet=C", m_shell.Take());
+    EXPECT_EQ("cabinet=NNNC", m_shell.Take());
+    SHChangeNotifyDeregister(notices);
+    for (const SHChangeNotifyEntry& entry : entries)
+        ILFree((PIDLIST_ABSOLUTE)entry.pidl);
 }
 } // namespace
