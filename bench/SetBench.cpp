@@ -89,8 +89,9 @@ void BenchSet(int repetitions) {
            *std::min_element(times[0].begin(), times[0].end()) /
                *std::min_element(times[1].begin(), times[1].end()),
            ratio <= 1.50 ? "MET" : "MISSED");
-    // Wine builds each notice's item list by listing every parent folder
-    // whole, so its share grows with the folders beside the marked ones.
+    // The floor's notices go by path, each making the shell parse the whole
+    // path (under Wine listing every parent folder); the program's share
+    // their parent's shell folder.
     printf("    (s) against the floor with the change notice: ratio of medians %.3f\n",
            Median(times[0]) / Median(times[2]));
 }

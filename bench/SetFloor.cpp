@@ -1,8 +1,8 @@
 // The floor for /set on many folders: the same desktop.ini bytes written to
 // each folder with the same whole-file replacement, and the same attribute
 // bits added (System on the folder, Hidden on the file); nothing else. With
-// /notify also the shell's change notice for each folder that the marks send,
-// which tells how much of the program's time is the notice's.
+// /notify also the shell's change notice for each folder, sent by path,
+// which tells what the notices would cost sent that way.
 //   SetFloor.exe [/notify] <file of the bytes> <folder>...
 #include "base/WholeFile.h"
 #include "framework/Scoped.h"
