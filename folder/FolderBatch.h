@@ -4,7 +4,7 @@
 // batch, which runs it once for all folders.
 #pragma once
 
-#include "FolderNotice.h"
+#include "FolderNotices.h"
 
 #include "../base/WideText.h"
 

@@ -1,7 +1,7 @@
 // A folder's desktop.ini, its attributes and the optional icon copy.
 #include "FileSteps.h"
 #include "FolderBatch.h"
-#include "FolderNotice.h"
+#include "FolderNotices.h"
 #include "FolderText.h"
 #include "Refresh.h"
 

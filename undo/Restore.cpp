@@ -7,7 +7,7 @@
 #include "../base/TargetFolders.h"
 #include "../base/WholeFile.h"
 #include "../folder/FileSteps.h"
-#include "../folder/FolderNotice.h"
+#include "../folder/FolderNotices.h"
 #include "../folder/FolderText.h"
 #include "../folder/Refresh.h"
 #include "../overview/FolderMarks.h"

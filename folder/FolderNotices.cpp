@@ -1,4 +1,4 @@
-#include "FolderNotice.h"
+#include "FolderNotices.h"
 
 #include "../framework/LateBound.h"
 #include "../framework/Scoped.h"
