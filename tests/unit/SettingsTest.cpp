@@ -331,6 +331,20 @@ TEST(FolderCollector, ArgumentsAreMadeFullAndNoneIsLeftOut) {
     EXPECT_EQ("C:\\f100", std::string(folders.Path(102)));
 }
 
+// Explorer may start the program by its short (8.3) path, a shortcut by its
+// long one: both launches must meet at one pipe.
+TEST(FolderCollector, OnePipeForEverySpellingOfTheExecutable) {
+    TempDir dir;
+    const std::wstring folder = std::wstring(WideText(dir.Path())) + L"\\Long Program Folder",
+                       exe = folder + L"\\Vorelkin Program.exe";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(CString(dir / "Long Program Folder\\Vorelkin Program.exe"), "MZ"));
+    wchar_t shortName[MAX_PATH] = L"";
+    ASSERT_TRUE(GetShortPathNameW(exe.c_str(), shortName, MAX_PATH));
+    ASSERT_NE(exe, shortName);
+    EXPECT_STREQ(CollectorPipeName(exe.c_str()), CollectorPipeName(shortName));
+}
+
 // Launches started together take turns: a session waits for the file's lock.
 TEST(IniFile, ASessionWaitsForTheLock) {
     TempDir dir;
