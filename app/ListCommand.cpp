@@ -3,14 +3,13 @@
 #include "CommandRules.h"
 #include "ScriptOutput.h"
 #include "../base/SettingsFile.h"
+#include "../base/Items.h"
 #include "../base/OsVersion.h"
 #include "../base/Settings.h"
 #include "../base/TargetFolders.h"
 
 #include "../framework/Scoped.h"
 #include "../overview/FolderMarks.h"
-
-#include <stdlib.h>
 
 namespace {
 // Keeps every mark the scan reports.
@@ -20,25 +19,15 @@ class CollectedMarks : public MarkScanSink {
     CollectedMarks(const CollectedMarks&) = delete;
     CollectedMarks& operator=(const CollectedMarks&) = delete;
     ~CollectedMarks() {
-        for (int i = 0; i < m_count; ++i)
-            delete m_marks[i];
-        free(m_marks);
+        for (const FolderMark* mark : m_marks)
+            delete mark;
     }
-    void Found(const FolderMark& mark) override {
-        if (m_count == m_capacity) {
-            m_capacity = m_capacity ? m_capacity * 2 : 256;
-            m_marks = (const FolderMark**)realloc(m_marks, sizeof(*m_marks) * (size_t)m_capacity);
-            if (!m_marks)
-                abort();
-        }
-        m_marks[m_count++] = new FolderMark(mark);
-    }
-    const FolderMark** Marks() { return m_marks; }
-    int Count() const { return m_count; }
+    void Found(const FolderMark& mark) override { m_marks.Add(new FolderMark(mark)); }
+    const FolderMark** Marks() { return m_marks.begin(); }
+    int Count() const { return m_marks.Count(); }
 
   private:
-    const FolderMark** m_marks = nullptr;
-    int m_count = 0, m_capacity = 0;
+    Items<const FolderMark*> m_marks;
 };
 
 } // namespace

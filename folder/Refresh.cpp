@@ -1,6 +1,7 @@
 #include "Refresh.h"
 
-#include <stdlib.h>
+#include "../base/Items.h"
+
 #include <string.h>
 
 namespace {
@@ -30,31 +31,7 @@ struct ShellWindow {
 // The top-level windows in Z order, topmost first. Windows of no interest are
 // kept too, so that the key pass can tell whether the windows are still the
 // ones the snapshot saw.
-class Snapshot {
-  public:
-    Snapshot() = default;
-    Snapshot(const Snapshot&) = delete;
-    Snapshot& operator=(const Snapshot&) = delete;
-    ~Snapshot() { free(m_windows); }
-
-    void Clear() { m_count = 0; }
-    void Add(const ShellWindow& window) {
-        if (m_count == m_capacity) {
-            m_capacity = m_capacity ? 2 * m_capacity : 256;
-            m_windows = (ShellWindow*)realloc(m_windows, m_capacity * sizeof(ShellWindow));
-            if (!m_windows)
-                abort(); // as every allocation of the program
-        }
-        m_windows[m_count++] = window;
-    }
-    ShellWindow* begin() { return m_windows; }
-    ShellWindow* end() { return m_windows + m_count; }
-
-  private:
-    ShellWindow* m_windows = nullptr;
-    int m_count = 0;
-    int m_capacity = 0;
-};
+using Snapshot = Items<ShellWindow>;
 
 Snapshot g_snapshot;
 bool g_snapshotForKeys = false; // taken by a command pass, not yet used by a key pass

@@ -4,6 +4,7 @@
 
 #include "MarkPaths.h"
 
+#include "../base/Items.h"
 #include "../base/WholeFile.h"
 #include "../framework/Scoped.h"
 
@@ -26,25 +27,19 @@ class FolderStack {
     FolderStack(const FolderStack&) = delete;
     FolderStack& operator=(const FolderStack&) = delete;
     ~FolderStack() {
-        while (m_count)
-            delete m_items[--m_count];
-        free(m_items);
+        for (WideText* path : m_paths)
+            delete path;
     }
-    bool IsEmpty() const { return m_count == 0; }
-    void Push(WideText* path) {
-        if (m_count == m_capacity) {
-            m_capacity = m_capacity ? m_capacity * 2 : 256;
-            m_items = (WideText**)realloc(m_items, sizeof(WideText*) * (size_t)m_capacity);
-            if (!m_items)
-                abort();
-        }
-        m_items[m_count++] = path;
+    bool IsEmpty() const { return m_paths.Count() == 0; }
+    void Push(WideText* path) { m_paths.Add(path); }
+    WideText* Pop() {
+        WideText* path = m_paths.Last();
+        m_paths.RemoveLast();
+        return path;
     }
-    WideText* Pop() { return m_items[--m_count]; }
 
   private:
-    WideText** m_items = nullptr;
-    int m_count = 0, m_capacity = 0;
+    Items<WideText*> m_paths;
 };
 
 struct FindCloser {

@@ -5,27 +5,16 @@
 #include <stdlib.h>
 #include <string.h>
 
-void MarkList::Push(FolderMark* mark) {
-    if (m_count == m_capacity) {
-        m_capacity = m_capacity ? m_capacity * 2 : 256;
-        FolderMark** grown = (FolderMark**)realloc(m_items, sizeof(FolderMark*) * m_capacity);
-        if (!grown)
-            abort(); // as every allocation of the program
-        m_items = grown;
-    }
-    m_items[m_count++] = mark;
-}
-
 void MarkList::TakeAll(MarkList& other) {
-    for (int i = 0; i < other.m_count; ++i)
-        Push(other.m_items[i]);
-    other.m_count = 0;
+    for (FolderMark* mark : other.m_marks)
+        m_marks.Add(mark);
+    other.Empty();
 }
 
 void MarkList::DeleteAll() {
-    for (int i = 0; i < m_count; ++i)
-        delete m_items[i];
-    m_count = 0;
+    for (FolderMark* mark : m_marks)
+        delete mark;
+    Empty();
 }
 
 void COverviewRows::Clear() {

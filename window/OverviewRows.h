@@ -2,33 +2,24 @@
 // pass the status and text filters, in the order of the chosen column.
 #pragma once
 
+#include "../base/Items.h"
 #include "../overview/FolderMarks.h"
 
-#include <stdlib.h>
-
-// Marks in a growing array (the program keeps the C++ containers out); it
-// deletes them only when told to.
+// The marks in a list, which deletes them only when told to.
 class MarkList {
   public:
-    MarkList() = default;
-    MarkList(const MarkList&) = delete;
-    MarkList& operator=(const MarkList&) = delete;
-    ~MarkList() { free(m_items); }
-
-    int Count() const { return m_count; }
-    FolderMark* operator[](int index) const { return m_items[index]; }
-    FolderMark* const* Items() const { return m_items; }
-    void Push(FolderMark* mark);
-    void Empty() { m_count = 0; }
+    int Count() const { return m_marks.Count(); }
+    FolderMark* operator[](int index) const { return m_marks[index]; }
+    FolderMark* const* Items() const { return m_marks.begin(); }
+    void Push(FolderMark* mark) { m_marks.Add(mark); }
+    void Empty() { m_marks.Clear(); }
     // Moves every mark of the other list to the end of this one.
     void TakeAll(MarkList& other);
     // Deletes the marks and empties the list.
     void DeleteAll();
 
   private:
-    FolderMark** m_items = nullptr;
-    int m_count = 0;
-    int m_capacity = 0;
+    ::Items<FolderMark*> m_marks;
 };
 
 class COverviewRows {
